@@ -1,0 +1,66 @@
+#include "base/text.h"
+
+#include <gtest/gtest.h>
+
+namespace tw {
+namespace {
+
+TEST(Text, Utf8RoundTripAndIllFormedInput) {
+  std::u16string s = u"A\u00e9\u4e2d\U0001F600";
+  EXPECT_EQ(Utf8ToUtf16(Utf16ToUtf8(s)), s);
+  EXPECT_EQ(Utf16ToUtf8(u"\u00e9"), "\xC3\xA9");
+  // Truncated sequence, overlong form, stray continuation, lone surrogate.
+  EXPECT_EQ(Utf8ToUtf16("a\xE4\xB8"), u"a\uFFFD");
+  EXPECT_EQ(Utf8ToUtf16("\xC0\xAF"), u"\uFFFD\uFFFD");
+  EXPECT_EQ(Utf8ToUtf16("\x80z"), u"\uFFFDz");
+  EXPECT_EQ(Utf16ToUtf8(std::u16string(1, char16_t(0xD800))), "\xEF\xBF\xBD");
+}
+
+TEST(Text, CaseInsensitiveAsciiComparisons) {
+  EXPECT_TRUE(StartsWithNoCase(u"\\\\?\\PCI#VScsiPrt&x", u"\\\\?\\pci#vscsiprt"));
+  EXPECT_FALSE(StartsWithNoCase(u"\\\\?\\pci", u"\\\\?\\pci#vscsiprt"));
+  EXPECT_TRUE(EqualsNoCase(u".ISO", u".iso"));
+  EXPECT_FALSE(EqualsNoCase(u"\u00c9", u"\u00e9"));  // only ASCII folds
+}
+
+TEST(Text, Utf16FieldIsTerminatedInsideItsField) {
+  Bytes b(12, 0xAA);
+  // A 6-byte field holds two characters and the terminator.
+  EXPECT_EQ(PutUtf16Field(b, 2, 6, u"abcdef"), 2u);
+  EXPECT_EQ(b[0], 0xAA);
+  EXPECT_EQ(b[2], 'a');
+  EXPECT_EQ(b[6], 0);
+  EXPECT_EQ(b[7], 0);
+  EXPECT_EQ(b[8], 0xAA);  // past the field: untouched
+  EXPECT_EQ(GetUtf16Field(b, 2, 6), u"ab");
+}
+
+TEST(Text, Utf16FieldNeverSplitsASurrogatePair) {
+  Bytes b(8, 0);
+  EXPECT_EQ(PutUtf16Field(b, 0, 6, u"x\U0001F600"), 1u);
+  EXPECT_EQ(GetUtf16Field(b, 0, 6), u"x");
+}
+
+TEST(Text, FieldsAreClippedToTheBuffer) {
+  Bytes b(5, 0xAA);
+  // The field claims 600 bytes; only 4 remain after offset 1.
+  EXPECT_EQ(PutUtf16Field(b, 1, 600, u"hello"), 1u);
+  EXPECT_EQ(GetUtf16Field(b, 1, 600), u"h");
+  EXPECT_EQ(PutUtf16Field(b, 5, 600, u"hello"), 0u);
+  // An unterminated field is read to its end only.
+  Bytes c = {'a', 0, 'b', 0, 'c'};
+  EXPECT_EQ(GetUtf16Field(c, 0, 100), u"ab");
+}
+
+TEST(Text, AnsiFieldCutAndRead) {
+  Bytes b(8, 0xAA);
+  EXPECT_EQ(PutAnsiField(b, 0, 4, "secret"), 3u);
+  EXPECT_EQ(b[3], 0);
+  EXPECT_EQ(b[4], 0xAA);
+  EXPECT_EQ(GetAnsiField(b, 0, 4), "sec");
+  Bytes unterminated = {'x', 'y', 'z'};
+  EXPECT_EQ(GetAnsiField(unterminated, 0, 256), "xyz");
+}
+
+}  // namespace
+}  // namespace tw
