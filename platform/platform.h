@@ -1,0 +1,29 @@
+// The ports handed down to the portable core. The program builds one
+// (Win32 or simulated) and passes it by reference; nothing is global.
+// Every pointer is non-null in a Platform given to the core; a test may
+// copy one and replace a single port (for fault injection).
+#pragma once
+
+namespace tw {
+
+class DeviceIo;
+class SetupApi;
+class WmiService;
+class VirtualMemory;
+class Clock;
+class CodePage;
+class Diagnostics;
+class Prompter;
+
+struct Platform {
+  DeviceIo* device_io = nullptr;
+  SetupApi* setup_api = nullptr;
+  WmiService* wmi = nullptr;
+  VirtualMemory* memory = nullptr;
+  Clock* clock = nullptr;
+  CodePage* code_page = nullptr;
+  Diagnostics* diagnostics = nullptr;
+  Prompter* prompter = nullptr;
+};
+
+}  // namespace tw
