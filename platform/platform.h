@@ -14,6 +14,8 @@ class Clock;
 class CodePage;
 class Diagnostics;
 class Prompter;
+class Sockets;
+class Registry;
 
 struct Platform {
   DeviceIo* device_io = nullptr;
@@ -24,6 +26,9 @@ struct Platform {
   CodePage* code_page = nullptr;
   Diagnostics* diagnostics = nullptr;
   Prompter* prompter = nullptr;
+  Sockets* sockets = nullptr;
+  // Null until a part that needs the registry has built its port.
+  Registry* registry = nullptr;
 };
 
 }  // namespace tw
