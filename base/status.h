@@ -48,6 +48,9 @@ constexpr Status kStatusObjectNameCollision = 0xC0000035;
 constexpr Status kStatusDeviceBusy = 0xC00000AE;
 constexpr Status kStatusInvalidDeviceRequest = 0xC0000010;
 constexpr Status kStatusNoSuchDevice = 0xC000000E;
+constexpr Status kStatusObjectNameInvalid = 0xC0000033;
+constexpr Status kStatusObjectPathNotFound = 0xC000003A;
+constexpr Status kStatusDiskFull = 0xC000007F;
 
 // −1 as the Parts' unsigned results spell it.
 constexpr Status kMinusOne = 0xFFFFFFFFu;

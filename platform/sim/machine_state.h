@@ -1,0 +1,72 @@
+// The simulated machine's state: what the maker's drivers and Windows would
+// hold between requests. Plain data plus a text form that survives in the
+// state folder; the form ends with a checksum line so a torn or edited file
+// is refused instead of half-read.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "base/status.h"
+
+namespace tw::sim {
+
+struct Snapshot {
+  uint64_t id = 0;
+  uint64_t parent = 0;  // 0: a top-level snapshot
+  std::string name;         // ANSI bytes
+  std::string description;  // ANSI bytes
+};
+
+struct Slot {
+  bool used = false;
+  std::vector<uint8_t> record;  // the DeviceRecord as answered to queries
+  std::string host_path;        // backing file of image types (UTF-8)
+  // One entry per partition: its drive letter, or 0 for none. A CD/DVD
+  // drive has exactly one entry.
+  std::vector<char> partitions;
+  std::vector<Snapshot> snapshots;  // in creation order
+  uint64_t current = 0;
+  uint64_t selected = 0;
+  uint64_t next_snapshot_id = 1;
+  std::string chap_user, chap_secret;  // iSCSI disks
+};
+
+struct VolumeEntry {
+  std::vector<uint8_t> record;  // the VolumeRecord as answered
+  bool detached = false;
+  uint32_t state = 0;
+};
+
+struct MachineState {
+  bool adapter_present = true;
+  std::array<Slot, 8> slots;
+  std::vector<VolumeEntry> volumes;
+  // Password digests of encrypted images, by host path (hex text).
+  std::map<std::string, std::string> image_digests;
+  // Volumes another program holds open: "E:" or "Volume{...}".
+  std::set<std::string> held_open;
+  // Drive letters taken by something other than a slot, with the taker.
+  std::map<char, std::string> claimed_letters;
+  // How a newly plugged disk is partitioned.
+  int partitions_per_disk = 1;
+  int unlettered_partitions = 0;
+  uint64_t network_disk_capacity = 8ull << 30;
+  uint64_t volume_capacity = 4ull << 30;
+};
+
+std::string SerializeState(const MachineState& state);
+// kErrFileCorrupt with a reason in *error when the text is not a whole,
+// valid state.
+Status ParseState(const std::string& text, MachineState* state, std::string* error);
+
+// The letter of every volume a slot or a claim holds, and 'C' for the system.
+std::set<char> TakenLetters(const MachineState& state);
+// The lowest free letter from D, or 0 when none is left.
+char FreeLetter(const MachineState& state);
+
+}  // namespace tw::sim

@@ -1,0 +1,62 @@
+// The simulated machine: the drivers' side of every request, with its state
+// in the state folder. Each request reloads the state and saves what it
+// changed, so programs that run one after the other share one machine.
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "platform/platform.h"
+#include "platform/sim/drivers.h"
+#include "platform/sim/machine_state.h"
+
+namespace tw {
+class CodePage;
+class DeviceIo;
+class SetupApi;
+class WmiService;
+}  // namespace tw
+
+namespace tw::sim {
+
+// The adapter's device-interface path.
+extern const char16_t kAdapterInterfacePath[];
+
+class SimMachine {
+ public:
+  SimMachine(std::filesystem::path folder, CodePage& code_page);
+
+  const std::filesystem::path& folder() const { return folder_; }
+  std::filesystem::path state_file() const { return folder_ / "machine.state"; }
+
+  // The state; a machine that never ran is empty. kErrFileCorrupt when the
+  // file is unreadable (last_error() says why).
+  Status Load(MachineState* state);
+  Status Save(const MachineState& state);
+  // Load, change, save. The change returns false to skip the save.
+  Status Update(const std::function<bool(MachineState&)>& change);
+  const std::string& last_error() const { return last_error_; }
+
+  DriverContext context() const;
+  CodePage& code_page() { return code_page_; }
+
+ private:
+  std::filesystem::path folder_;
+  CodePage& code_page_;
+  std::string last_error_;
+};
+
+// Ports over a machine.
+std::unique_ptr<DeviceIo> NewSimDeviceIo(SimMachine& machine);
+std::unique_ptr<SetupApi> NewSimSetupApi(SimMachine& machine);
+std::unique_ptr<WmiService> NewSimWmi(SimMachine& machine);
+
+// The WMI objects of the machine, for the simulated WMI and for tests.
+// Own disks are \\.\PHYSICALDRIVE<slot + 1>; drive 0 is the system disk of
+// another maker (C:).
+std::u16string DiskDeviceId(int slot);
+int SlotOfDiskDeviceId(const std::u16string& device_id);  // -1 if none
+
+}  // namespace tw::sim

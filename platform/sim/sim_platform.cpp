@@ -1,0 +1,58 @@
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/device_io.h"
+#include "platform/machine.h"
+#include "platform/setup_api.h"
+#include "platform/sim/sim_machine.h"
+#include "platform/sim/state_folder.h"
+#include "platform/sockets.h"
+#include "platform/system_services.h"
+#include "platform/wmi.h"
+
+namespace tw {
+namespace {
+
+class SimulatedMachine final : public Machine {
+ public:
+  SimulatedMachine(const std::filesystem::path& folder, Prompter* prompter) : system_(NewSystemServices()) {
+    machine_ = std::make_unique<sim::SimMachine>(folder, *system_.code_page);
+    device_io_ = sim::NewSimDeviceIo(*machine_);
+    setup_api_ = sim::NewSimSetupApi(*machine_);
+    wmi_ = sim::NewSimWmi(*machine_);
+    platform_.device_io = device_io_.get();
+    platform_.setup_api = setup_api_.get();
+    platform_.wmi = wmi_.get();
+    platform_.memory = system_.memory.get();
+    platform_.clock = system_.clock.get();
+    platform_.code_page = system_.code_page.get();
+    platform_.diagnostics = system_.diagnostics.get();
+    platform_.sockets = system_.sockets.get();
+    platform_.prompter = prompter;
+  }
+  sim::SimMachine* simulated() override { return machine_.get(); }
+
+ private:
+  SystemServices system_;
+  std::unique_ptr<sim::SimMachine> machine_;
+  std::unique_ptr<DeviceIo> device_io_;
+  std::unique_ptr<SetupApi> setup_api_;
+  std::unique_ptr<WmiService> wmi_;
+};
+
+}  // namespace
+
+std::unique_ptr<Machine> NewSimulatedMachine(const std::filesystem::path& folder, Prompter* prompter) {
+  return std::make_unique<SimulatedMachine>(folder, prompter);
+}
+
+bool UsesSimulatedMachine() {
+#ifdef _WIN32
+  const char* m = std::getenv("TARNWICK_MACHINE");
+  return m && std::strcmp(m, "sim") == 0;
+#else
+  return true;
+#endif
+}
+
+}  // namespace tw

@@ -1,0 +1,137 @@
+#include "storagebus/disk_mapping.h"
+
+#include "base/format.h"
+#include "base/text.h"
+#include "storagebus/driver_contract.h"
+#include "storagebus/wmi_query.h"
+
+namespace tw {
+
+namespace {
+constexpr uint32_t kReadWrite = kGenericRead | kGenericWrite;
+constexpr uint32_t kShareReadWrite = kFileShareRead | kFileShareWrite;
+constexpr int kAttempts = 3;
+}  // namespace
+
+bool IsOwnDriveCaption(const std::u16string& caption) { return StartsWithNoCase(caption, u"Velthorn"); }
+
+std::u16string EscapeWqlString(const std::u16string& text) {
+  std::u16string out;
+  for (char16_t c : text) {
+    out.push_back(c);
+    if (c == u'\\') out.push_back(u'\\');
+  }
+  return out;
+}
+
+std::u16string DiskMapping::GetSlotLetters(int slot) {
+  WmiQuery disks(*p_.wmi);
+  if (disks.Execute(u"SELECT * FROM Win32_DiskDrive") == 0) {
+    for (; !disks.AtEnd(); disks.Next()) {
+      std::u16string caption, device_id;
+      int32_t target = -1;
+      if (!disks.GetText(u"Caption", &caption) || !IsOwnDriveCaption(caption)) continue;
+      if (!disks.GetText(u"DeviceID", &device_id) || !disks.GetInt(u"SCSITargetId", &target)) continue;
+      if (target != slot) continue;
+
+      std::u16string letters;
+      WmiQuery partitions(*p_.wmi);
+      partitions.Execute(Format(
+          u"ASSOCIATORS OF {Win32_DiskDrive.DeviceID=\"%ws\"} WHERE AssocClass = Win32_DiskDriveToDiskPartition",
+          {EscapeWqlString(device_id)}));
+      for (; !partitions.AtEnd(); partitions.Next()) {
+        std::u16string partition_id;
+        if (!partitions.GetText(u"DeviceID", &partition_id)) continue;
+        WmiQuery logical(*p_.wmi);
+        logical.Execute(Format(
+            u"ASSOCIATORS OF {Win32_DiskPartition.DeviceID=\"%ws\"} WHERE AssocClass = Win32_LogicalDiskToPartition",
+            {EscapeWqlString(partition_id)}));
+        for (; !logical.AtEnd(); logical.Next()) {
+          std::u16string id;
+          if (logical.GetText(u"DeviceID", &id)) letters += Format(u"%s ", {id});
+        }
+      }
+      return letters;  // the first matching disk ends the search
+    }
+  }
+  WmiQuery cdroms(*p_.wmi);
+  if (cdroms.Execute(u"SELECT * FROM Win32_CDROMDrive") == 0) {
+    for (; !cdroms.AtEnd(); cdroms.Next()) {
+      std::u16string caption, id;
+      int32_t target = -1;
+      if (!cdroms.GetText(u"Caption", &caption) || !cdroms.GetText(u"Id", &id) ||
+          !cdroms.GetInt(u"SCSITargetId", &target))
+        continue;
+      if (target == slot && IsOwnDriveCaption(caption)) return id;
+    }
+  }
+  return {};
+}
+
+std::u16string DiskMapping::FindSlotDisk(int slot) {
+  WmiQuery disks(*p_.wmi);
+  if (disks.Execute(u"SELECT * FROM Win32_DiskDrive") != 0) return {};
+  for (; !disks.AtEnd(); disks.Next()) {
+    std::u16string caption, device_id;
+    int32_t target = -1;
+    if (!disks.GetText(u"Caption", &caption) || !IsOwnDriveCaption(caption)) continue;
+    if (disks.GetInt(u"SCSITargetId", &target) && target == slot && disks.GetText(u"DeviceID", &device_id))
+      return device_id;
+  }
+  return {};
+}
+
+Status DiskMapping::OpenVolume(char16_t letter, Handle* h) {
+  return p_.device_io->Open(Format(u"\\\\.\\%c:", {letter}), kReadWrite, kShareReadWrite, kOpenExisting, 0, h);
+}
+
+Status DiskMapping::LockAndDismount(char16_t letter) {
+  Handle h = kInvalidHandle;
+  if (Status st = OpenVolume(letter, &h); st != kOk) return st;
+  Status result = kOk;
+  for (int attempt = 0; attempt < kAttempts; ++attempt) {
+    uint32_t returned = 0;
+    Status st = p_.device_io->Control(h, kFsctlLockVolume, nullptr, 0, nullptr, 0, &returned);
+    if (st != kOk) {
+      result = st;
+      continue;
+    }
+    if (p_.device_io->Control(h, kFsctlDismountVolume, nullptr, 0, nullptr, 0, &returned) == kOk) {
+      result = kOk;
+      break;
+    }
+  }
+  p_.device_io->Close(h);  // also releases the lock
+  return result;
+}
+
+Status DiskMapping::UnlockVolume(char16_t letter) {
+  Handle h = kInvalidHandle;
+  if (Status st = OpenVolume(letter, &h); st != kOk) return st;
+  Status remembered = kOk;
+  for (int attempt = 0; attempt < kAttempts; ++attempt) {
+    uint32_t returned = 0;
+    Status st = p_.device_io->Control(h, kFsctlUnlockVolume, nullptr, 0, nullptr, 0, &returned);
+    if (st == kOk) break;
+    remembered = st;
+  }
+  p_.device_io->Close(h);
+  return remembered;
+}
+
+Status DiskMapping::LockSlotVolumes(int slot) {
+  std::u16string letters = GetSlotLetters(slot);
+  for (size_t i = 0; i < letters.size(); i += 3)
+    if (Status st = LockAndDismount(letters[i]); st != kOk) return st;
+  return kOk;
+}
+
+Status DiskMapping::UnlockSlotVolumes(int slot, Handle disk) {
+  std::u16string letters = GetSlotLetters(slot);
+  for (size_t i = 0; i < letters.size(); i += 3)
+    if (Status st = UnlockVolume(letters[i]); st != kOk) return st;
+  uint32_t returned = 0;
+  return p_.device_io->Control(disk, kIoctlDiskUpdateProperties, nullptr, 0, nullptr, 0, &returned);
+}
+
+}  // namespace tw

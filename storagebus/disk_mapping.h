@@ -1,0 +1,37 @@
+// Mapping of adapter slots to Windows disks, volumes and drive letters
+// (through WMI), and locking of a slot's volumes around changes to its disk.
+#pragma once
+
+#include <string>
+
+#include "base/status.h"
+#include "platform/device_io.h"
+#include "platform/platform.h"
+
+namespace tw {
+
+class DiskMapping {
+ public:
+  explicit DiskMapping(const Platform& platform) : p_(platform) {}
+
+  // "E: F: " for a disk's volumes, "G:" for a CD/DVD drive, or empty.
+  // Readers take a letter at every third character.
+  std::u16string GetSlotLetters(int slot);
+  // The DeviceID of the slot's disk drive (\\.\PHYSICALDRIVEn), or empty.
+  std::u16string FindSlotDisk(int slot);
+  Status LockAndDismount(char16_t letter);
+  Status UnlockVolume(char16_t letter);
+  Status LockSlotVolumes(int slot);
+  Status UnlockSlotVolumes(int slot, Handle disk);
+
+ private:
+  Status OpenVolume(char16_t letter, Handle* h);
+  Platform p_;
+};
+
+// True when a WMI Caption names one of the adapter's own drives.
+bool IsOwnDriveCaption(const std::u16string& caption);
+// Doubles every backslash, for a text inside a WQL string.
+std::u16string EscapeWqlString(const std::u16string& text);
+
+}  // namespace tw
