@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <set>
 
 #include "base/text.h"
 #include "platform/system_services.h"
@@ -42,10 +43,14 @@ void AssignLetters(MachineState& state, Slot& slot, bool disk) {
   slot.partitions.clear();
   int count = disk ? state.partitions_per_disk : 1;
   int unlettered = disk ? state.unlettered_partitions : 0;
+  std::set<char> taken = TakenLetters(state);
   for (int k = 0; k < count; ++k) {
-    slot.partitions.push_back(0);
-    if (k >= count - unlettered) continue;
-    slot.partitions.back() = FreeLetter(state);  // 0 when the alphabet is used up
+    char letter = 0;  // stays 0 when the alphabet is used up
+    if (k < count - unlettered)
+      for (char c = 'D'; c <= 'Z' && !letter; ++c)
+        if (!taken.count(c)) letter = c;
+    if (letter) taken.insert(letter);
+    slot.partitions.push_back(letter);
   }
 }
 

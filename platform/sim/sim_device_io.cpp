@@ -228,7 +228,7 @@ class SimDeviceIo final : public DeviceIo {
     bool mine = lock != locks_.end() && lock->second == handle;
     switch (code) {
       case kFsctlLockVolume:
-        if (mine) return kErrAccessDenied;  // a second lock on one handle fails as on Windows
+        if (mine) return kOk;  // the handle already holds it
         if (lock != locks_.end() || s.held_open.count(obj.volume)) return kErrAccessDenied;
         locks_[obj.volume] = handle;
         return kOk;

@@ -1,0 +1,135 @@
+// The simulated machine's own contract: state that survives, refuses to be
+// half-read, and maps paths and letters as Windows would.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "base/text.h"
+#include "platform/device_io.h"
+#include "platform/sim/drivers.h"
+#include "platform/sim/machine_state.h"
+#include "platform/sim/sim_machine.h"
+#include "platform/sim/state_folder.h"
+#include "platform/testing/sim_fixture.h"
+
+namespace tw::sim {
+namespace {
+namespace fs = std::filesystem;
+
+MachineState Sample() {
+  MachineState s;
+  s.adapter_present = false;
+  s.partitions_per_disk = 2;
+  s.unlettered_partitions = 1;
+  Slot& slot = s.slots[3];
+  slot.used = true;
+  slot.record.assign(1836, 0);
+  slot.record[0] = 3;
+  slot.host_path = "/tmp/a b.img";
+  slot.partitions = {'E', 0};
+  slot.snapshots.push_back({1, 0, "first", ""});
+  slot.snapshots.push_back({2, 1, "sec ond", "line\nbreak"});
+  slot.current = 2;
+  slot.next_snapshot_id = 3;
+  slot.chap_secret = "s3cret";
+  VolumeEntry v;
+  v.record.assign(2830, 7);
+  v.detached = true;
+  v.state = 1;
+  s.volumes.push_back(v);
+  s.image_digests["/tmp/a b.img"] = std::string("\x01\x00\xff", 3);
+  s.held_open.insert("E:");
+  s.claimed_letters['Z'] = "nfs";
+  return s;
+}
+
+TEST(MachineStateTest, TextFormRoundTrips) {
+  MachineState back;
+  std::string error;
+  ASSERT_EQ(ParseState(SerializeState(Sample()), &back, &error), kOk) << error;
+  EXPECT_EQ(SerializeState(back), SerializeState(Sample()));
+  EXPECT_FALSE(back.adapter_present);
+  EXPECT_EQ(back.slots[3].snapshots[1].description, "line\nbreak");
+  EXPECT_EQ(back.image_digests.begin()->second.size(), 3u);
+  EXPECT_EQ(back.claimed_letters.at('Z'), "nfs");
+}
+
+TEST(MachineStateTest, DamagedTextIsRefusedWithAReason) {
+  std::string good = SerializeState(Sample());
+  MachineState s;
+  std::string error;
+  EXPECT_EQ(ParseState(good.substr(0, good.size() / 2), &s, &error), kErrFileCorrupt);
+  EXPECT_FALSE(error.empty());
+  std::string flipped = good;
+  flipped[40] ^= 1;
+  EXPECT_EQ(ParseState(flipped, &s, &error), kErrFileCorrupt);
+  EXPECT_EQ(ParseState("", &s, &error), kErrFileCorrupt);
+  EXPECT_EQ(ParseState(std::string(5000, '\xff'), &s, &error), kErrFileCorrupt);
+  // A well-formed file whose lines make no sense is refused too.
+  std::string body = "tarnwick-sim-machine 1\nslot 9 x00 x x 0 0 1 x x\n";
+  MachineState fresh;
+  std::string with_sum = SerializeState(fresh);
+  EXPECT_EQ(ParseState(body + with_sum.substr(with_sum.rfind("checksum")), &s, &error), kErrFileCorrupt);
+}
+
+TEST(SimMachineTest, TwoProgramsShareOneMachineAndACorruptFileFailsClearly) {
+  testing::SimFixture a;
+  a.Change([](MachineState& s) { s.held_open.insert("D:"); });
+  auto other = NewSimulatedMachine(a.folder.path() / "state", nullptr);
+  MachineState seen;
+  ASSERT_EQ(other->simulated()->Load(&seen), kOk);
+  EXPECT_EQ(seen.held_open.count("D:"), 1u);
+  EXPECT_FALSE(fs::exists(a.sim().state_file().string() + ".tmp"));
+
+  { std::ofstream(a.sim().state_file(), std::ios::trunc) << "tarnwick-sim-machine 1\nadapter 1\n"; }
+  Handle h;
+  EXPECT_EQ(a.platform.device_io->Open(kAdapterInterfacePath, kGenericRead | kGenericWrite, 3, kOpenExisting, 0, &h),
+            kErrFileCorrupt);
+  EXPECT_EQ(h, kInvalidHandle);
+  EXPECT_NE(a.sim().last_error().find("checksum"), std::string::npos);
+}
+
+TEST(SimMachineTest, HostPathsStayInsideTheirDrive) {
+#ifndef _WIN32
+  EXPECT_EQ(HostPathFor(u"Z:\\tmp\\x.img", "/state"), "/tmp/x.img");
+  EXPECT_EQ(HostPathFor(u"d:\\images\\x.img", "/state"), "/state/drive_d/images/x.img");
+  EXPECT_EQ(HostPathFor(u"D:\\..\\..\\etc\\passwd", "/state"), "");
+  EXPECT_EQ(HostPathFor(u"D:\\a..b\\c", "/state"), "/state/drive_d/a..b/c");
+#endif
+  EXPECT_EQ(HostPathFor(u"\\\\server\\share\\x", "/state"), "");
+  EXPECT_EQ(HostPathFor(u"x.img", "/state"), "");
+  EXPECT_EQ(HostPathFor(u"1:\\x", "/state"), "");
+}
+
+TEST(SimMachineTest, LettersRunOutCleanly) {
+  MachineState s;
+  for (char c = 'D'; c <= 'Y'; ++c) s.claimed_letters[c] = "other";
+  EXPECT_EQ(FreeLetter(s), 'Z');
+  s.claimed_letters['Z'] = "other";
+  EXPECT_EQ(FreeLetter(s), 0);
+}
+
+TEST(SimMachineTest, VendorCommandsRejectShortBuffers) {
+  MachineState s;
+  s.slots[0].used = true;
+  s.slots[0].record.assign(1836, 0);
+  s.slots[0].record[1] = 1;
+  uint8_t cdb[16] = {0xE2};
+  cdb[9] = 1;
+  uint8_t small[16] = {};
+  auto* cp = testing::SimFixture().platform.code_page;
+  ScsiResult r = VendorCommand(s, 0, cdb, false, {small, sizeof small}, *cp);
+  EXPECT_TRUE(r.check_condition);
+  EXPECT_EQ(r.sense_information, kSenseBadData);
+  cdb[0] = 0xE3;
+  r = VendorCommand(s, 0, cdb, true, {small, 2}, *cp);
+  EXPECT_TRUE(r.check_condition);
+  cdb[0] = 0x28;  // READ(10): not a vendor command
+  r = VendorCommand(s, 0, cdb, true, {small, sizeof small}, *cp);
+  EXPECT_EQ(r.sense_information, kSenseInvalidOpcode);
+  EXPECT_TRUE(VendorCommand(s, 5, cdb, true, {small, 16}, *cp).check_condition);  // empty slot
+}
+
+}  // namespace
+}  // namespace tw::sim

@@ -1,0 +1,171 @@
+// Slot-to-letter mapping and volume locking over the simulated WMI and volumes.
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "platform/testing/sim_fixture.h"
+#include "platform/wmi.h"
+#include "storagebus/disk_mapping.h"
+#include "storagebus/storage_bus.h"
+#include "storagebus/wmi_query.h"
+
+namespace tw {
+namespace {
+
+class DiskMappingTest : public ::testing::Test, public testing::SimFixture {
+ protected:
+  void SetUp() override { ASSERT_EQ(bus.SelectAdapter(0), kOk); }
+  void PlugImage(uint8_t slot) {
+    DeviceRecord r;
+    r.set_slot(slot);
+    r.set_device_type(kImageDisk);
+    r.set_create_new(true);
+    r.set_new_size(1 << 20);
+    r.set_image_disk_path(folder.Win32Path("d" + std::to_string(slot) + ".img"));
+    ASSERT_EQ(bus.PlugDevice(r), kOk);
+  }
+  void PlugCd(uint8_t slot) {
+    std::ofstream(folder.path() / "c.iso") << "iso";
+    DeviceRecord r;
+    r.set_slot(slot);
+    r.set_device_type(kCdRom);
+    r.set_cd_image_path(folder.Win32Path("c.iso"));
+    ASSERT_EQ(bus.PlugDevice(r), kOk);
+  }
+  int Count(uint32_t code) {
+    int n = 0;
+    for (auto& r : io->requests) n += r.code == code;
+    return n;
+  }
+  StorageBus bus{platform};
+  DiskMapping map{platform};
+};
+
+TEST_F(DiskMappingTest, LettersOfDisksAndCdDrives) {
+  EXPECT_EQ(map.GetSlotLetters(0), u"");  // the system disk of another maker is target 0 but not ours
+  EXPECT_EQ(map.FindSlotDisk(0), u"");
+  PlugImage(0);
+  EXPECT_EQ(map.GetSlotLetters(0), u"D: ");
+  EXPECT_EQ(map.FindSlotDisk(0), u"\\\\.\\PHYSICALDRIVE1");
+
+  Change([](sim::MachineState& s) {
+    s.partitions_per_disk = 3;
+    s.unlettered_partitions = 1;
+  });
+  PlugImage(2);
+  EXPECT_EQ(map.GetSlotLetters(2), u"E: F: ");  // the unlettered partition adds nothing
+  PlugCd(3);
+  EXPECT_EQ(map.GetSlotLetters(3), u"G:");
+  EXPECT_EQ(map.FindSlotDisk(3), u"");  // CD/DVD drives have no disk path
+  EXPECT_EQ(map.GetSlotLetters(5), u"");
+}
+
+TEST_F(DiskMappingTest, AssociationsNeedDoubledBackslashes) {
+  PlugImage(1);
+  WmiQuery q(*platform.wmi);
+  ASSERT_TRUE(q.connected());
+  // Undoubled, the DeviceID is no valid WQL string.
+  EXPECT_EQ(q.Execute(u"ASSOCIATORS OF {Win32_DiskDrive.DeviceID=\"\\\\.\\PHYSICALDRIVE2\"} WHERE AssocClass = "
+                      u"Win32_DiskDriveToDiskPartition"),
+            -1);
+  ASSERT_EQ(q.Execute(u"ASSOCIATORS OF {Win32_DiskDrive.DeviceID=\"" + EscapeWqlString(u"\\\\.\\PHYSICALDRIVE2") +
+                      u"\"} WHERE AssocClass = Win32_DiskDriveToDiskPartition"),
+            0);
+  std::u16string id;
+  ASSERT_TRUE(q.GetText(u"DeviceID", &id));
+  EXPECT_EQ(id, u"Disk #2, Partition #0");
+  EXPECT_FALSE(q.Next());
+  EXPECT_TRUE(q.AtEnd() || !q.Next());
+}
+
+TEST_F(DiskMappingTest, WmiQueryCursorAndValues) {
+  PlugImage(4);
+  WmiQuery q(*platform.wmi);
+  ASSERT_EQ(q.Execute(u"SELECT * FROM Win32_DiskDrive"), 0);
+  int rows = 0, target = -1;
+  std::u16string caption;
+  for (; !q.AtEnd(); ++rows) {
+    if (q.GetText(u"Caption", &caption) && IsOwnDriveCaption(caption)) ASSERT_TRUE(q.GetInt(u"SCSITargetId", &target));
+    if (!q.Next()) break;
+  }
+  EXPECT_EQ(rows + 1, 2);
+  EXPECT_EQ(target, 4);
+  EXPECT_FALSE(q.GetText(u"NoSuchProperty", &caption));
+  EXPECT_EQ(q.Execute(u"SELEKT nonsense"), -1);
+  EXPECT_TRUE(q.AtEnd());
+  EXPECT_TRUE(IsOwnDriveCaption(u"VELTHORN something"));
+  EXPECT_FALSE(IsOwnDriveCaption(u"Velthor"));
+  EXPECT_EQ(EscapeWqlString(u"a\\b\\\\c"), u"a\\\\b\\\\\\\\c");
+}
+
+TEST_F(DiskMappingTest, LockingAVolumeThatIsHeldOpen) {
+  PlugImage(0);
+  EXPECT_EQ(map.LockAndDismount(u'D'), kOk);
+  Change([](sim::MachineState& s) { s.held_open.insert("D:"); });
+  io->requests.clear();
+  EXPECT_EQ(map.LockAndDismount(u'D'), kErrAccessDenied);
+  EXPECT_EQ(Count(kFsctlLockVolume), 3);
+  EXPECT_EQ(Count(kFsctlDismountVolume), 0);
+  EXPECT_EQ(map.LockSlotVolumes(0), kErrAccessDenied);
+  EXPECT_EQ(map.LockAndDismount(u'Q'), kErrFileNotFound);  // no such volume
+  EXPECT_EQ(io->open_handles, 0);
+}
+
+TEST_F(DiskMappingTest, LockStopsRetryingOnceADismountSucceeds) {
+  PlugImage(0);
+  int locks = 0;
+  io->fail = [&](const testing::RecordingDeviceIo::Request& r) -> Status {
+    if (r.code == kFsctlLockVolume && ++locks == 1) return kErrAccessDenied;
+    return kOk;
+  };
+  EXPECT_EQ(map.LockAndDismount(u'D'), kOk);
+  EXPECT_EQ(locks, 2);
+  // Only the dismounts failing still gives 0.
+  io->fail = [](const testing::RecordingDeviceIo::Request& r) -> Status {
+    return r.code == kFsctlDismountVolume ? kErrNotReady : kOk;
+  };
+  EXPECT_EQ(map.LockAndDismount(u'D'), kOk);
+}
+
+TEST_F(DiskMappingTest, UnlockReportsAnEarlierFailureEvenAfterSuccess) {
+  PlugImage(0);
+  int unlocks = 0;
+  io->fail = [&](const testing::RecordingDeviceIo::Request& r) -> Status {
+    if (r.code == kFsctlUnlockVolume && ++unlocks == 1) return kErrNotReady;
+    return kOk;
+  };
+  // The second try finds the volume not locked (158) and the third too: the last failure is remembered.
+  Status st = map.UnlockVolume(u'D');
+  EXPECT_NE(st, kOk);
+  EXPECT_EQ(unlocks, 3);
+}
+
+TEST_F(DiskMappingTest, UnlockSlotVolumesRefreshesTheDiskEvenWithoutLetters) {
+  Change([](sim::MachineState& s) {
+    s.partitions_per_disk = 1;
+    s.unlettered_partitions = 1;
+  });
+  PlugImage(1);
+  EXPECT_EQ(map.GetSlotLetters(1), u"");
+  Handle disk = kInvalidHandle;
+  ASSERT_EQ(platform.device_io->Open(map.FindSlotDisk(1), kGenericRead | kGenericWrite, 3, kOpenExisting, 0, &disk),
+            kOk);
+  io->requests.clear();
+  EXPECT_EQ(map.UnlockSlotVolumes(1, disk), kOk);
+  EXPECT_EQ(Count(kIoctlDiskUpdateProperties), 1);
+  platform.device_io->Close(disk);
+}
+
+TEST_F(DiskMappingTest, LockThenUnlockRoundTrip) {
+  PlugImage(0);
+  EXPECT_EQ(map.LockSlotVolumes(0), kOk);
+  Handle disk = kInvalidHandle;
+  ASSERT_EQ(platform.device_io->Open(map.FindSlotDisk(0), kGenericRead | kGenericWrite, 3, kOpenExisting, 0, &disk),
+            kOk);
+  // The lock ended with its handle, so the unlock finds nothing locked.
+  EXPECT_EQ(map.UnlockSlotVolumes(0, disk), 158u);
+  platform.device_io->Close(disk);
+}
+
+}  // namespace
+}  // namespace tw
