@@ -7,6 +7,8 @@
 #include "platform/sim/sim_machine.h"
 #include "platform/sim/state_folder.h"
 #include "platform/sockets.h"
+#include "platform/stream_prompter.h"
+#include <iostream>
 #include "platform/system_services.h"
 #include "platform/wmi.h"
 
@@ -28,6 +30,10 @@ class SimulatedMachine final : public Machine {
     platform_.code_page = system_.code_page.get();
     platform_.diagnostics = system_.diagnostics.get();
     platform_.sockets = system_.sockets.get();
+    if (!prompter) {
+      own_prompter_ = std::make_unique<StreamPrompter>(std::cerr, false);
+      prompter = own_prompter_.get();
+    }
     platform_.prompter = prompter;
   }
   sim::SimMachine* simulated() override { return machine_.get(); }
@@ -38,21 +44,13 @@ class SimulatedMachine final : public Machine {
   std::unique_ptr<DeviceIo> device_io_;
   std::unique_ptr<SetupApi> setup_api_;
   std::unique_ptr<WmiService> wmi_;
+  std::unique_ptr<Prompter> own_prompter_;
 };
 
 }  // namespace
 
 std::unique_ptr<Machine> NewSimulatedMachine(const std::filesystem::path& folder, Prompter* prompter) {
   return std::make_unique<SimulatedMachine>(folder, prompter);
-}
-
-bool UsesSimulatedMachine() {
-#ifdef _WIN32
-  const char* m = std::getenv("TARNWICK_MACHINE");
-  return m && std::strcmp(m, "sim") == 0;
-#else
-  return true;
-#endif
 }
 
 }  // namespace tw

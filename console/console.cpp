@@ -1,0 +1,93 @@
+#include "console/console.h"
+
+#include <cstdio>
+
+#include "platform/sim/sim_machine.h"
+
+namespace tw::console {
+namespace {
+
+void PrintHelp(std::ostream& out) {
+  out << "Usage: tarnwick [--yes] COMMAND [ARGUMENTS]\n\n"
+         "Manages the storage devices of the machine: the virtual SCSI adapter's slots\n"
+         "and the virtual folders.\n\nCommands:\n";
+  for (const Command& c : Commands()) {
+    std::string line = std::string("  ") + c.name + (c.usage[0] ? " " : "") + c.usage;
+    out << line << "\n      " << c.summary << "\n";
+  }
+  out << "\nEnvironment:\n"
+         "  TARNWICK_SIM_STATE  folder of the simulated machine's state\n"
+         "  TARNWICK_MACHINE    'sim' to use the simulated machine on Windows\n";
+}
+
+}  // namespace
+
+int UsageError(Context& ctx, const std::string& command, const std::string& message) {
+  ctx.err << "tarnwick " << command << ": " << message << "\n";
+  for (const Command& c : Commands())
+    if (command == c.name) ctx.err << "usage: tarnwick " << c.name << " " << c.usage << "\n";
+  return kExitUsage;
+}
+
+bool ParseInt(const std::string& text, long long min, long long max, long long* value) {
+  if (text.empty() || text.size() > 18) return false;
+  size_t i = text[0] == '-' ? 1 : 0;
+  if (i == text.size()) return false;
+  long long v = 0;
+  for (; i < text.size(); ++i) {
+    if (text[i] < '0' || text[i] > '9') return false;
+    v = v * 10 + (text[i] - '0');
+  }
+  if (text[0] == '-') v = -v;
+  if (v < min || v > max) return false;
+  *value = v;
+  return true;
+}
+
+std::string HexCode(uint32_t code) {
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "0x%08X", code);
+  return buf;
+}
+
+int Run(Machine& machine, const std::vector<std::string>& all, std::ostream& out, std::ostream& err) {
+  Context ctx{machine, out, err};
+  std::vector<std::string> args;
+  for (const std::string& a : all) {
+    if (a == "--yes" && args.empty()) ctx.assume_yes = true;
+    else args.push_back(a);
+  }
+  if (args.empty()) {
+    PrintHelp(err);
+    return kExitUsage;
+  }
+  if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
+    PrintHelp(out);
+    return kExitOk;
+  }
+  for (const Command& c : Commands()) {
+    if (args[0] != c.name) continue;
+    std::vector<std::string> rest(args.begin() + 1, args.end());
+    for (const std::string& a : rest)
+      if (a == "--help" || a == "-h") {
+        out << "usage: tarnwick " << c.name << " " << c.usage << "\n" << c.summary << "\n";
+        return kExitOk;
+      }
+    // A damaged simulated machine is reported once, clearly, instead of
+    // showing up as missing devices.
+    bool resetting = args[0] == "sim" && !rest.empty() && rest[0] == "reset";
+    if (sim::SimMachine* m = machine.simulated(); m && !resetting) {
+      sim::MachineState state;
+      if (Status st = m->Load(&state); st != kOk) {
+        err << "tarnwick: the simulated machine cannot be read (error " << st << "): " << m->last_error()
+            << "\n'tarnwick sim reset' starts it afresh.\n";
+        return kExitFailed;
+      }
+    }
+    return c.run(ctx, rest);
+  }
+  err << "tarnwick: unknown command '" << args[0] << "' (see tarnwick --help)\n";
+  return kExitUsage;
+}
+
+}  // namespace tw::console

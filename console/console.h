@@ -1,0 +1,44 @@
+// The console front end: one entry point over a machine, so the program's
+// main() stays thin and tests run commands in-process.
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "platform/machine.h"
+
+namespace tw::console {
+
+struct Context {
+  Machine& machine;
+  std::ostream& out;
+  std::ostream& err;
+  bool assume_yes = false;  // --yes: questions are answered Yes
+};
+
+using CommandFn = int (*)(Context& ctx, const std::vector<std::string>& args);
+
+struct Command {
+  const char* name;
+  const char* usage;    // arguments after the name
+  const char* summary;  // one line
+  CommandFn run;
+};
+
+// Every command the program has, in the order --help lists them.
+const std::vector<Command>& Commands();
+
+// Runs one command line (without the program name). Exit codes: 0 success,
+// 1 the operation failed, 2 bad usage.
+int Run(Machine& machine, const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+// Small helpers for commands.
+constexpr int kExitOk = 0;
+constexpr int kExitFailed = 1;
+constexpr int kExitUsage = 2;
+int UsageError(Context& ctx, const std::string& command, const std::string& message);
+bool ParseInt(const std::string& text, long long min, long long max, long long* value);
+std::string HexCode(uint32_t code);  // "0xC000006A"
+
+}  // namespace tw::console

@@ -1,0 +1,89 @@
+// The console front end, run in-process against a fresh simulated machine.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "base/text.h"
+#include "console/console.h"
+#include "platform/testing/sim_fixture.h"
+
+namespace tw::console {
+namespace {
+
+class ConsoleTest : public ::testing::Test, public testing::SimFixture {
+ protected:
+  int Tarnwick(std::vector<std::string> args) {
+    out.str("");
+    err.str("");
+    return console::Run(*machine, args, out, err);
+  }
+  std::string Path(const std::string& name) { return Utf16ToUtf8(folder.Win32Path(name)); }
+  std::ostringstream out, err;
+};
+
+TEST_F(ConsoleTest, EmptyMachineAndUsage) {
+  EXPECT_EQ(Tarnwick({"list"}), 0);
+  EXPECT_EQ(out.str(), "No devices are plugged.\n");
+  EXPECT_EQ(Tarnwick({"--help"}), 0);
+  EXPECT_NE(out.str().find("unplug SLOT"), std::string::npos);
+  EXPECT_EQ(Tarnwick({}), 2);
+  EXPECT_EQ(Tarnwick({"frobnicate"}), 2);
+  EXPECT_NE(err.str().find("unknown command"), std::string::npos);
+  EXPECT_EQ(Tarnwick({"unplug"}), 2);
+  EXPECT_EQ(Tarnwick({"unplug", "8"}), 2);
+  EXPECT_EQ(Tarnwick({"unplug", "x"}), 2);
+  EXPECT_EQ(Tarnwick({"list", "extra"}), 2);
+}
+
+TEST_F(ConsoleTest, PlugListAndUnplug) {
+  ASSERT_EQ(Tarnwick({"sim", "plug-image", "2", Path("disk.img"), "--create", "64"}), 0) << err.str();
+  { std::ofstream(folder.path() / "movie.iso") << std::string(2048, 'x'); }
+  ASSERT_EQ(Tarnwick({"sim", "plug-cd", "5", Path("movie.iso")}), 0) << err.str();
+  ASSERT_EQ(Tarnwick({"list"}), 0) << err.str();
+  std::string listing = out.str();
+  EXPECT_NE(listing.find("Slot  Type"), std::string::npos);
+  EXPECT_NE(listing.find("2     Image disk     64.00 MB    read-write     D:"), std::string::npos) << listing;
+  EXPECT_NE(listing.find(Path("disk.img")), std::string::npos);
+  EXPECT_NE(listing.find("5     CD/DVD image   2.00 KB     read-only      E:"), std::string::npos) << listing;
+
+  EXPECT_EQ(Tarnwick({"unplug", "2"}), 0);
+  EXPECT_EQ(out.str(), "Slot 2 unplugged.\n");
+  EXPECT_EQ(Tarnwick({"unplug", "2"}), 1);
+  EXPECT_NE(err.str().find("empty"), std::string::npos);
+  // The refusal of the adapter comes back with its status.
+  EXPECT_EQ(Tarnwick({"sim", "plug-image", "3", Path("none.img")}), 1);
+  EXPECT_NE(err.str().find("0xC0000034"), std::string::npos);
+}
+
+TEST_F(ConsoleTest, SettingUpTheMachine) {
+  EXPECT_EQ(Tarnwick({"sim", "hold", "e:"}), 0);
+  EXPECT_EQ(State().held_open.count("E:"), 1u);
+  EXPECT_EQ(Tarnwick({"sim", "status"}), 0);
+  EXPECT_NE(out.str().find("Held open: E:"), std::string::npos);
+  EXPECT_EQ(Tarnwick({"sim", "release", "E:"}), 0);
+  EXPECT_EQ(State().held_open.size(), 0u);
+  EXPECT_EQ(Tarnwick({"sim", "hold", "nothing"}), 2);
+  EXPECT_EQ(Tarnwick({"sim", "partitions", "3", "--unlettered", "1"}), 0);
+  EXPECT_EQ(State().partitions_per_disk, 3);
+  EXPECT_EQ(Tarnwick({"sim", "partitions", "2", "--unlettered", "3"}), 2);
+  EXPECT_EQ(Tarnwick({"sim", "adapter", "off"}), 0);
+  EXPECT_EQ(Tarnwick({"list"}), 0);
+  EXPECT_EQ(out.str(), "No virtual SCSI adapter is present.\n");
+  EXPECT_EQ(Tarnwick({"sim", "reset"}), 0);
+  EXPECT_TRUE(State().adapter_present);
+}
+
+TEST_F(ConsoleTest, ACorruptStateIsReportedNotCrashedOn) {
+  std::filesystem::create_directories(sim().folder());
+  { std::ofstream(sim().state_file(), std::ios::binary) << "\x01\x02garbage"; }
+  EXPECT_EQ(Tarnwick({"list"}), 1);
+  EXPECT_NE(err.str().find("1392"), std::string::npos) << err.str();
+  EXPECT_EQ(Tarnwick({"sim", "status"}), 1);
+  EXPECT_NE(err.str().find("machine.state"), std::string::npos) << err.str();
+  EXPECT_EQ(Tarnwick({"sim", "reset"}), 0);
+  EXPECT_EQ(Tarnwick({"list"}), 0);
+}
+
+}  // namespace
+}  // namespace tw::console
