@@ -65,6 +65,8 @@ bool ParseU64(const std::string& t, uint64_t* v) {
 
 }  // namespace
 
+std::string SealState(const std::string& body) { return body + ChecksumLine(body); }
+
 std::string SerializeState(const MachineState& s) {
   std::ostringstream o;
   o << kHeader << '\n';

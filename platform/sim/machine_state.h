@@ -64,6 +64,9 @@ std::string SerializeState(const MachineState& state);
 // valid state.
 Status ParseState(const std::string& text, MachineState* state, std::string* error);
 
+// Appends the checksum line to a state body (the serializer's last step).
+std::string SealState(const std::string& body);
+
 // The letter of every volume a slot or a claim holds, and 'C' for the system.
 std::set<char> TakenLetters(const MachineState& state);
 // The lowest free letter from D, or 0 when none is left.

@@ -46,6 +46,8 @@ class SimMachine {
   std::filesystem::path folder_;
   CodePage& code_page_;
   std::string last_error_;
+  std::string cached_text_;
+  MachineState cached_state_;
 };
 
 // Ports over a machine.

@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds and runs every test: native, sanitized
+# (AddressSanitizer + UndefinedBehaviorSanitizer), cross-built under Wine,
+# the peers (tgt, a local HTTP server) and short fuzz runs. Stops what it
+# started. Exit code 0 only when everything passed.
+set -euo pipefail
+source "$(dirname "$0")/common.sh"
+"$ROOT/scripts/setup-deps.sh"
+
+failed=()
+section() { echo; echo "== $* ($(date +%H:%M:%S))"; }
+cleanup() {
+  [[ -x $ROOT/scripts/tgt-peer.sh ]] && "$ROOT/scripts/tgt-peer.sh" stop >/dev/null 2>&1 || true
+  stop_started
+}
+trap cleanup EXIT
+
+# Peers the tests may use: a real iSCSI target on loopback.
+if [[ -x $ROOT/scripts/tgt-peer.sh ]]; then
+  section "starting the tgt peer"
+  eval "$("$ROOT/scripts/tgt-peer.sh" start)" || failed+=("tgt peer")
+fi
+
+run_tree() {  # name dir [cmake args]
+  local name=$1 dir=$2
+  shift 2
+  section "$name: build"
+  configure_tree "$dir" "$@"
+  if ! cmake --build "$dir" -j "$JOBS"; then
+    failed+=("$name build")
+    return
+  fi
+  section "$name: tests"
+  (cd "$dir" && ctest -j "$JOBS" --output-on-failure -LE fuzz --timeout 300) || failed+=("$name tests")
+}
+
+run_tree native "$ROOT/build/ci-native"
+CC=clang CXX=clang++ run_tree sanitized "$ROOT/build/ci-asan" -DTW_SANITIZE=ON -DTW_FUZZ=ON
+if (cd "$ROOT/build/ci-asan" && ctest -N -L fuzz 2>/dev/null | grep -q 'Test #'); then
+  section "fuzz: short runs"
+  (cd "$ROOT/build/ci-asan" && ctest -j "$JOBS" --output-on-failure -L fuzz --timeout 300) || failed+=("fuzz")
+fi
+
+wine_prefix "$ROOT/build/ci-wineprefix"
+start_xvfb
+JOBS=2 run_tree windows "$ROOT/build/ci-win" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake"
+
+echo
+if ((${#failed[@]})); then
+  echo "FAILED: ${failed[*]}"
+  exit 1
+fi
+echo "All tests passed."
