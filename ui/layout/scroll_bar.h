@@ -65,6 +65,7 @@ class ScrollBarLogic {
   ScrollBarLogic(ScrollBarHost& host, bool vertical) : host_(host), vertical_(vertical) {}
 
   bool vertical() const { return vertical_; }
+  void set_vertical(bool v) { vertical_ = v; }
   void SetLength(int length) { length_ = length; }
   void SetCell(int cell) { cell_ = cell; }
   int cell() const { return cell_; }

@@ -1,0 +1,36 @@
+// GDI+ start-up and images decoded from the module's resources.
+#pragma once
+
+#include <memory>
+
+#include "framework/win.h"
+
+namespace tw::fw {
+
+// Starts GDI+ for the life of the object (version 1, no debug callback).
+class CGdiPlusSession {
+ public:
+  CGdiPlusSession();
+  ~CGdiPlusSession();
+  CGdiPlusSession(const CGdiPlusSession&) = delete;
+  CGdiPlusSession& operator=(const CGdiPlusSession&) = delete;
+  bool ok() const { return status_ == 0; }
+
+ private:
+  ULONG_PTR token_ = 0;
+  int status_ = -1;
+};
+
+// Decodes an image resource (PNG, or any format GDI+ reads) of the given
+// name and type: the bytes are copied into a movable global block and
+// read through a stream on it. Null when the resource is missing or does
+// not decode.
+std::unique_ptr<Gdiplus::Image> LoadImageResource(HINSTANCE inst, const wchar_t* name, const wchar_t* type);
+// PNG by name in the custom type 2011.
+std::unique_ptr<Gdiplus::Image> LoadNamedPng(const wchar_t* name, HINSTANCE inst = nullptr);
+// Image by number in a numbered type (the background PNG is 140 of type 24).
+std::unique_ptr<Gdiplus::Image> LoadNumberedImage(UINT id, UINT type, HINSTANCE inst = nullptr);
+
+constexpr UINT kPngResourceType = 2011;
+
+}  // namespace tw::fw

@@ -1,0 +1,103 @@
+// The left menu: a panel of stacked items, each optionally holding
+// sub-items, drawn from PNG resources with GDI+.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "framework/window.h"
+#include "ui/layout/left_menu.h"
+
+namespace tw::ui {
+
+constexpr UINT kWmMenuItemSelectedMsg = kWmMenuItemSelected;
+constexpr UINT kWmMenuBarRelayoutMsg = kWmMenuBarRelayout;
+constexpr UINT kLeftMenuControlId = 0xFFFF;
+
+class CLeftMenuBar;
+
+class CLeftMenuItem : public fw::CWindow, public LeftMenuNode {
+ public:
+  CLeftMenuItem(CLeftMenuBar* bar, std::u16string name, std::wstring icon_name, std::wstring normal_image,
+                std::wstring selected_image, CLeftMenuItem* parent_item);
+
+  const std::wstring& icon_name() const { return icon_name_; }
+  const std::wstring& normal_image() const { return normal_image_; }
+  const std::wstring& selected_image() const { return selected_image_; }
+  int resource_type() const { return resource_type_; }
+  bool IsOwnSubItem(const LeftMenuNode* n) const { return Contains(n); }
+  void Paint(HDC dc);
+
+  TW_BEGIN_MSG_MAP(CLeftMenuItem, fw::CWindow)
+    TW_MSG(kWmMenuItemSelectedMsg, OnMenuItemSelected)
+    TW_MSG(WM_PAINT, OnPaint)
+    TW_MSG(WM_ERASEBKGND, OnEraseBkgnd)
+    TW_MSG(WM_MOUSEMOVE, OnMouseMove)
+    TW_MSG(WM_MOUSEHOVER, OnMouseHover)
+    TW_MSG(WM_MOUSELEAVE, OnMouseLeave)
+    TW_MSG(WM_LBUTTONUP, OnLButtonUp)
+    TW_MSG(WM_SETCURSOR, OnSetCursor)
+  TW_END_MSG_MAP()
+
+ protected:
+  void RedrawNow() override;
+  void ResizeTo(int height) override;
+  intptr_t SendToParent(unsigned msg, LeftMenuNode* item, const char16_t* name) override;
+
+ private:
+  LRESULT OnMenuItemSelected(WPARAM wp, LPARAM);
+  LRESULT OnPaint(WPARAM, LPARAM);
+  LRESULT OnEraseBkgnd(WPARAM, LPARAM) { return 1; }
+  LRESULT OnMouseMove(WPARAM, LPARAM);
+  LRESULT OnMouseHover(WPARAM, LPARAM);
+  LRESULT OnMouseLeave(WPARAM, LPARAM);
+  LRESULT OnLButtonUp(WPARAM, LPARAM);
+  LRESULT OnSetCursor(WPARAM, LPARAM);
+
+  CLeftMenuBar* bar_;
+  std::wstring icon_name_, normal_image_, selected_image_;
+  int resource_type_ = 2011;
+  HCURSOR cursor_ = nullptr;
+  bool tracking_ = false;
+};
+
+class CLeftMenuBar : public fw::CWindow, public LeftMenuBarRules {
+ public:
+  CLeftMenuBar() = default;
+  ~CLeftMenuBar() override;
+
+  // Creates the bar as a child of `parent` over `rc`.
+  bool Create(HWND parent, const RECT& rc);
+  // Without a parent item: a top-level item below the others; with one:
+  // a sub-item of it. Null when the window cannot be created.
+  CLeftMenuItem* AddMenuItem(const std::u16string& name, const std::wstring& icon_name,
+                             CLeftMenuItem* parent = nullptr);
+  // True for an item this bar made (top-level or sub-item).
+  bool Owns(const void* item) const;
+  CLeftMenuItem* FindItem(const std::u16string& name) const;
+  void Paint(HDC dc);
+
+  TW_BEGIN_MSG_MAP(CLeftMenuBar, fw::CWindow)
+    TW_MSG(kWmMenuItemSelectedMsg, OnMenuItemSelected)
+    TW_MSG(kWmMenuBarRelayoutMsg, OnRelayout)
+    TW_MSG(WM_PAINT, OnPaint)
+    TW_MSG(WM_ERASEBKGND, OnEraseBkgnd)
+  TW_END_MSG_MAP()
+
+ protected:
+  void MoveItem(LeftMenuNode* item, int y, int width, int height) override;
+  int CurrentHeight(LeftMenuNode* item) override;
+  void RedrawAll() override;
+  intptr_t SendToOwner(unsigned msg, LeftMenuNode* item, const char16_t* name) override;
+
+ private:
+  LRESULT OnMenuItemSelected(WPARAM wp, LPARAM);
+  LRESULT OnRelayout(WPARAM wp, LPARAM);
+  LRESULT OnPaint(WPARAM, LPARAM);
+  LRESULT OnEraseBkgnd(WPARAM, LPARAM) { return 1; }
+
+  std::vector<std::unique_ptr<CLeftMenuItem>> items_;
+};
+
+}  // namespace tw::ui

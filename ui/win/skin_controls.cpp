@@ -1,0 +1,189 @@
+#include "ui/win/skin_controls.h"
+
+#include "ui/win/memory_dc.h"
+
+namespace tw::ui {
+namespace {
+
+COLORREF Ref(Rgb c) { return RGB(c.r, c.g, c.b); }
+constexpr COLORREF kKeyMagenta = RGB(255, 0, 255);
+
+}  // namespace
+
+// ---- CButtonEx -----------------------------------------------------------
+
+bool CButtonEx::Attach(HWND button) {
+  if (!SubclassWindow(button)) return false;
+  LONG_PTR style = GetStyle();
+  ::SetWindowLongPtrW(m_hWnd, GWL_STYLE, (style & ~static_cast<LONG_PTR>(BS_TYPEMASK)) | BS_OWNERDRAW);
+  Invalidate();
+  return true;
+}
+
+bool CButtonEx::LoadStateImages(UINT bitmap_id, HINSTANCE inst) {
+  fw::CBitmap strip(fw::LoadBitmapResource(bitmap_id, inst));
+  have_images_ = false;
+  for (auto& b : images_) b.DeleteObject();
+  if (strip.IsNull()) return false;
+  SIZE s = fw::GetBitmapSize(strip);
+  RECT rc = GetClientRect();
+  int w = rc.right, h = rc.bottom;
+  if (w <= 0 || h <= 0) return false;
+  fw::CClientDC screen(m_hWnd);
+  fw::CDC src, dst;
+  src.CreateCompatibleDC(screen);
+  dst.CreateCompatibleDC(screen);
+  fw::CSelect sel_src(src, strip);
+  ::SetStretchBltMode(dst, COLORONCOLOR);
+  const ButtonLook looks[4] = {ButtonLook::kPressed, ButtonLook::kHover, ButtonLook::kNormal, ButtonLook::kDisabled};
+  for (int frame = 0; frame < 4; ++frame) {
+    ButtonLook look = looks[frame];
+    Rect fr = StripFrameRect(s.cx, s.cy, frame);
+    fw::CBitmap& img = images_[static_cast<int>(look)];
+    img.Attach(::CreateCompatibleBitmap(screen, w, h));
+    fw::CSelect sel_dst(dst, img);
+    ::StretchBlt(dst, 0, 0, w, h, src, fr.left, fr.top, fr.Width(), fr.Height(), SRCCOPY);
+  }
+  have_images_ = true;
+  Invalidate();
+  return true;
+}
+
+ButtonLook CButtonEx::CurrentLook(bool selected) const {
+  return ChooseButtonLook(!IsWindowEnabled(), selected, hover_.hover());
+}
+
+void CButtonEx::Draw(HDC target, const RECT& rc, ButtonLook look) {
+  CMemoryDC dc(target, &rc);
+  int w = rc.right - rc.left, h = rc.bottom - rc.top;
+  if (have_images_) {
+    HBITMAP img = images_[static_cast<int>(look)];
+    const ButtonMargins& m = margins_;
+    // The border strips only; the middle is the gradient.
+    dc.DrawBitmapKeyed(img, rc.left, rc.top, w, m.top, 0, 0, w, m.top, kKeyMagenta);
+    dc.DrawBitmapKeyed(img, rc.left, rc.bottom - m.bottom, w, m.bottom, 0, h - m.bottom, w, m.bottom, kKeyMagenta);
+    dc.DrawBitmapKeyed(img, rc.left, rc.top + m.top, m.left, h - m.top - m.bottom, 0, m.top, m.left,
+                       h - m.top - m.bottom, kKeyMagenta);
+    dc.DrawBitmapKeyed(img, rc.right - m.right, rc.top + m.top, m.right, h - m.top - m.bottom, w - m.right, m.top,
+                       m.right, h - m.top - m.bottom, kKeyMagenta);
+  }
+  Rect inner = ButtonInnerRect(Rect{rc.left, rc.top, rc.right, rc.bottom}, margins_);
+  Gradient3 g = ButtonGradient(look);
+  dc.VerticalGradient3(RECT{inner.left, inner.top, inner.right, inner.bottom}, Ref(g.top), Ref(g.middle),
+                       Ref(g.bottom));
+  fw::CSelect sel(dc, font_);
+  dc.SetBkMode(TRANSPARENT);
+  dc.SetTextColor(look == ButtonLook::kDisabled ? RGB(192, 192, 192) : font_.text_colour());
+  RECT tr = rc;
+  dc.DrawTextW(GetWindowText(), &tr, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+}
+
+LRESULT CButtonEx::OnDrawItem(WPARAM, LPARAM lp) {
+  auto* dis = reinterpret_cast<DRAWITEMSTRUCT*>(lp);
+  ButtonLook look = ChooseButtonLook((dis->itemState & ODS_DISABLED) != 0, (dis->itemState & ODS_SELECTED) != 0,
+                                     hover_.hover());
+  Draw(dis->hDC, dis->rcItem, look);
+  return TRUE;
+}
+
+LRESULT CButtonEx::OnMouseMove(WPARAM, LPARAM) {
+  if (hover_.OnMouseMove()) TrackMouse(TME_HOVER | TME_LEAVE, 1);
+  SetMsgHandled(false);
+  return 0;
+}
+
+LRESULT CButtonEx::OnMouseHover(WPARAM, LPARAM) {
+  hover_.OnHover();
+  Invalidate(FALSE);
+  return 0;
+}
+
+LRESULT CButtonEx::OnMouseLeave(WPARAM, LPARAM) {
+  hover_.OnLeave();
+  Invalidate(FALSE);
+  SetMsgHandled(false);
+  return 0;
+}
+
+// ---- CMyStatic -----------------------------------------------------------
+
+bool CMyStatic::Attach(HWND s) {
+  if (!SubclassWindow(s)) return false;
+  if (!image_) SetImage(159);
+  return true;
+}
+
+bool CMyStatic::SetImage(UINT bitmap_id, HINSTANCE inst) {
+  owned_.Attach(fw::LoadBitmapResource(bitmap_id, inst));
+  image_ = owned_;
+  if (m_hWnd) Invalidate();
+  return image_ != nullptr;
+}
+
+void CMyStatic::SetImage(HBITMAP borrowed) {
+  owned_.DeleteObject();
+  image_ = borrowed;
+  if (m_hWnd) Invalidate();
+}
+
+void CMyStatic::Paint(HDC target) {
+  RECT rc = GetClientRect();
+  CMemoryDC dc(target, &rc);
+  SIZE s = fw::GetBitmapSize(image_);
+  dc.DrawBitmap(image_, 0, 0, rc.right + 1, s.cy, 0, 0, s.cx, s.cy);
+  fw::CSelect sel(dc, font_);
+  dc.SetBkMode(TRANSPARENT);
+  dc.SetTextColor(font_.text_colour());
+  RECT tr{rc.left + 5, rc.top, rc.right, rc.bottom};
+  dc.DrawTextW(GetWindowText(), &tr, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
+}
+
+LRESULT CMyStatic::OnPaint(WPARAM, LPARAM) {
+  fw::CPaintDC pdc(m_hWnd);
+  Paint(pdc);
+  return 0;
+}
+
+// ---- CHeaderTitle --------------------------------------------------------
+
+void CHeaderTitle::SetTitle(const std::wstring& t) {
+  title_ = t;
+  if (m_hWnd) Invalidate();
+}
+
+void CHeaderTitle::SetSubtitle(const std::wstring& t) {
+  subtitle_ = t;
+  if (m_hWnd) Invalidate();
+}
+
+void CHeaderTitle::SetIcon(HICON icon) {
+  icon_ = icon;
+  if (m_hWnd) Invalidate();
+}
+
+void CHeaderTitle::Paint(HDC target) {
+  RECT rc = GetClientRect();
+  CMemoryDC dc(target, &rc);
+  ::FillRect(dc, &rc, white_);
+  dc.SetBkMode(TRANSPARENT);
+  RECT title{20, 15, 500, 200};
+  dc.DrawTextW(title_, &title, DT_LEFT | DT_WORDBREAK);
+  LOGFONTW lf{};
+  ::GetObjectW(::GetStockObject(DEFAULT_GUI_FONT), sizeof lf, &lf);
+  lf.lfWeight = FW_NORMAL;
+  fw::CFont gui(::CreateFontIndirectW(&lf));
+  {
+    fw::CSelect sel(dc, gui);
+    RECT sub{45, 35, 500, 200};
+    dc.DrawTextW(subtitle_, &sub, DT_LEFT | DT_WORDBREAK);
+  }
+  if (icon_) ::DrawIconEx(dc, rc.right - 60, rc.top + 10, icon_, 0, 0, 0, nullptr, DI_NORMAL);
+}
+
+LRESULT CHeaderTitle::OnPaint(WPARAM, LPARAM) {
+  fw::CPaintDC pdc(m_hWnd);
+  Paint(pdc);
+  return 0;
+}
+
+}  // namespace tw::ui
