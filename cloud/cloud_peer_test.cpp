@@ -1,0 +1,147 @@
+// The HTTP client, the verification and the console commands against the
+// local verification service (scripts/cloud-verify-server.py, Python's
+// http.server): our own client natively, wininet.dll under Wine.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <sstream>
+
+#include "base/text.h"
+#include "cloud/cloud_commands.h"
+#include "cloud/cloud_disk.h"
+#include "cloud/http/quenta.h"
+#include "platform/internet.h"
+#include "platform/sockets.h"
+#include "platform/testing/sim_fixture.h"
+#include "storagebus/records.h"
+#include "storagebus/storage_bus.h"
+
+namespace tw {
+namespace {
+
+class CloudPeerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const char* host = std::getenv(kCloudHostVariable);
+    ASSERT_NE(host, nullptr) << "run under scripts/cloud-verify-server.py --run";
+    host_ = Utf8ToUtf16(host);
+    internet_ = NewSystemInternet(*sim_.platform.sockets);
+  }
+
+  // Posts the client's form to `path` and gives the body of the answer.
+  std::string Post(Quenta::CHttpClientT& client, const std::u16string& path,
+                   std::unique_ptr<Quenta::CHttpResponseT>* kept = nullptr) {
+    std::u16string url = u"http://" + host_ + path;
+    client.OpenPostRequest(url.c_str(), 0x84400F00);
+    std::unique_ptr<Quenta::CHttpResponseT> response;
+    while (!response) response = client._ProceedPostContext();
+    std::string body;
+    uint8_t buffer[1023];
+    while (uint32_t n = response->ReadContent(buffer)) body.append(reinterpret_cast<char*>(buffer), n);
+    if (kept) *kept = std::move(response);
+    return body;
+  }
+
+  testing::SimFixture sim_;
+  std::u16string host_;
+  std::unique_ptr<Internet> internet_;
+};
+
+TEST_F(CloudPeerTest, FormReachesTheServerInOrderAndEncoded) {
+  Quenta::CHttpClientT client(*internet_, *sim_.platform.code_page);
+  client.SetAnsiCodePage(1252);
+  client.AddParam(u"UserName", u"a b.c");
+  client.AddParam(u"Password", u"p\u00e9");
+  std::unique_ptr<Quenta::CHttpResponseT> response;
+  std::string echo = Post(client, u"/echo", &response);
+  EXPECT_EQ(echo.rfind("POST /echo HTTP/1.1\r\n", 0), 0u) << echo;
+  EXPECT_NE(echo.find("Cache-Control: no-cache\r\n"), std::string::npos);
+  EXPECT_NE(echo.find("Content-Type: application/x-www-form-urlencoded\r\n"), std::string::npos);
+  EXPECT_NE(echo.find("User-Agent: Quenta HTTP Client Class\r\n"), std::string::npos);
+  EXPECT_EQ(echo.substr(echo.find("\r\n\r\n") + 4), "Password=p%E9&UserName=a+b%2Ec");
+  EXPECT_EQ(response->GetStatus(), 200u);
+  EXPECT_EQ(response->GetStatusText(), u"OK");
+  EXPECT_EQ(response->GetContentLength(), echo.size());
+  EXPECT_EQ(response->GetHeader(u"content-type"), u"text/plain");
+  EXPECT_FALSE(response->GetHeader(u"X-Not-There"));
+
+  Quenta::CHttpClientT utf8(*internet_, *sim_.platform.code_page);
+  utf8.SetUseUtf8(true);
+  utf8.AddParam(u"V", (u"\u00e9" + std::u16string(2500, u'x')).c_str());
+  echo = Post(utf8, u"/chunked?piece=100", &response);
+  EXPECT_EQ(echo.substr(echo.find("\r\n\r\n") + 4), "V=%C3%A9" + std::string(2500, 'x'));
+  EXPECT_NE(echo.find("Content-Length: 2508\r\n"), std::string::npos);
+  // A chunked answer has no length.
+  EXPECT_EQ(response->GetContentLength(), 0u);
+}
+
+TEST_F(CloudPeerTest, ClientFailuresAreThrown) {
+  Quenta::CHttpClientT client(*internet_, *sim_.platform.code_page);
+  client.AddParam(u"A", u"1");
+  SocketHandle s = sim_.platform.sockets->Socket(kAfInet, kSockStream, 0);
+  ASSERT_EQ(sim_.platform.sockets->Bind(s, HostToNet32(0x7F000001), 0), 0);
+  uint32_t a;
+  uint16_t port;
+  ASSERT_EQ(sim_.platform.sockets->GetSockName(s, &a, &port), 0);
+  sim_.platform.sockets->CloseSocket(s);
+  std::u16string url = u"http://127.0.0.1:" + U16(std::to_string(NetToHost16(port))) + u"/x";
+  try {
+    client.OpenPostRequest(url.c_str(), 0);
+    while (!client._ProceedPostContext()) {
+    }
+    ADD_FAILURE() << "no exception";
+  } catch (const Quenta::httpclientexceptionW& e) {
+    // Sending may be deferred to the end of the body by the port.
+    EXPECT_TRUE(e.LastError() == 407 || e.LastError() == 408 || e.LastError() == 409) << e.LastError();
+    EXPECT_EQ(e.Win32LastError(), kErrInternetCannotConnect);
+  }
+  EXPECT_FALSE(client.IsPostContextActive());
+}
+
+TEST_F(CloudPeerTest, VerificationAgainstTheService) {
+  CloudVerification v;
+  ASSERT_EQ(VerifyCloudAccount(sim_.platform, *internet_, host_, u"alice", u"s3cret w", &v), kCloudVerified);
+  EXPECT_EQ(DottedAddress(v.server_address), "10.1.2.3");
+  EXPECT_EQ(v.server_port, 3260);
+  EXPECT_EQ(v.disk_name, u"disk7");
+  // The answer of this account comes three bytes at a time.
+  ASSERT_EQ(VerifyCloudAccount(sim_.platform, *internet_, host_, u"bob", u"pw", &v), kCloudVerified);
+  EXPECT_EQ(DottedAddress(v.server_address), "10.9.8.7");
+  EXPECT_EQ(v.server_port, 8080);
+  EXPECT_EQ(v.disk_name, u"Backup disk \u00c4");
+  ASSERT_EQ(VerifyCloudAccount(sim_.platform, *internet_, host_, u"ren\u00e9e", u"p\u00e9 w", &v), kCloudVerified);
+  EXPECT_EQ(v.disk_name, u"r\u00e9seau");
+
+  EXPECT_EQ(VerifyCloudAccount(sim_.platform, *internet_, host_, u"Alice", u"s3cret w", &v), kCloudNotVerified);
+  EXPECT_EQ(VerifyCloudAccount(sim_.platform, *internet_, host_, u"alice", u"wrong", &v), kCloudNotVerified);
+  EXPECT_EQ(VerifyCloudAccount(sim_.platform, *internet_, host_, u"x", u"x", &v), kCloudNotVerified);
+  EXPECT_EQ(VerifyCloudAccount(sim_.platform, *internet_, u"127.0.0.1:1", u"alice", u"s3cret w", &v),
+            kCloudHttpFailure);
+}
+
+TEST_F(CloudPeerTest, ConsoleVerifyAndMountOnTheSimulatedMachine) {
+  std::ostringstream out, err;
+  EXPECT_EQ(RunCloudCommand({"verify", "alice", "--password", "s3cret w"}, sim_.platform, *internet_, out, err), 0);
+  EXPECT_EQ(out.str(), "server 10.1.2.3\nport 3260\ndisk disk7\n");
+  out.str("");
+  EXPECT_EQ(RunCloudCommand({"verify", "alice", "--password", "nope"}, sim_.platform, *internet_, out, err), 1);
+  EXPECT_NE(err.str().find("Couldn't logon to Velthorn cloud space."), std::string::npos);
+  EXPECT_EQ(RunCloudCommand({"verify"}, sim_.platform, *internet_, out, err), 2);
+
+  EXPECT_EQ(RunCloudCommand({"cloud", "mount", "bob", "--password", "pw"}, sim_.platform, out, err), 0);
+  EXPECT_EQ(out.str(), "slot 1\nserver 10.9.8.7\nport 8080\ndisk Backup disk \xC3\x84\n");
+  ASSERT_FALSE(sim_.prompter.shown.empty());
+  EXPECT_EQ(sim_.prompter.shown.back().text, u"Mounted successfully.");
+  StorageBus bus(sim_.platform);
+  ASSERT_EQ(bus.SelectAdapter(0), kOk);
+  DeviceRecord record;
+  ASSERT_EQ(bus.QueryDevice(1, &record), kOk);
+  EXPECT_EQ(record.device_type(), kCloudDisk);
+  EXPECT_EQ(DottedAddress(record.target_address()), "10.9.8.7");
+  EXPECT_EQ(record.target_port(), 8080);
+  EXPECT_EQ(record.target_name(), "Backup disk \xC4");  // in code page 1252
+  EXPECT_EQ(record.user_name(), "bob");
+}
+
+}  // namespace
+}  // namespace tw
