@@ -16,6 +16,8 @@ class Diagnostics;
 class Prompter;
 class Sockets;
 class Registry;
+class WNet;
+class FileSystem;
 
 struct Platform {
   DeviceIo* device_io = nullptr;
@@ -27,8 +29,9 @@ struct Platform {
   Diagnostics* diagnostics = nullptr;
   Prompter* prompter = nullptr;
   Sockets* sockets = nullptr;
-  // Null until a part that needs the registry has built its port.
   Registry* registry = nullptr;
+  WNet* wnet = nullptr;
+  FileSystem* file_system = nullptr;
 };
 
 }  // namespace tw

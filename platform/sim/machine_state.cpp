@@ -1,5 +1,7 @@
 #include "platform/sim/machine_state.h"
 
+#include "platform/sim/sealed_text.h"
+
 #include <cstdio>
 #include <sstream>
 
@@ -8,64 +10,15 @@ namespace {
 
 constexpr char kHeader[] = "tarnwick-sim-machine 1";
 
-std::string Hex(const std::string& bytes) {
-  static const char kDigits[] = "0123456789abcdef";
-  std::string out;
-  out.reserve(bytes.size() * 2 + 1);
-  out.push_back('x');  // keeps empty values a token of their own
-  for (unsigned char c : bytes) {
-    out.push_back(kDigits[c >> 4]);
-    out.push_back(kDigits[c & 15]);
-  }
-  return out;
-}
-std::string Hex(const std::vector<uint8_t>& bytes) { return Hex(std::string(bytes.begin(), bytes.end())); }
-
-bool Unhex(const std::string& token, std::string* out) {
-  if (token.empty() || token[0] != 'x' || token.size() % 2 != 1) return false;
-  out->clear();
-  auto nibble = [](char c) -> int {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-  };
-  for (size_t i = 1; i < token.size(); i += 2) {
-    int hi = nibble(token[i]), lo = nibble(token[i + 1]);
-    if (hi < 0 || lo < 0) return false;
-    out->push_back(static_cast<char>(hi << 4 | lo));
-  }
-  return true;
-}
-
-uint64_t Fnv1a(const std::string& text) {
-  uint64_t h = 1469598103934665603ull;
-  for (unsigned char c : text) {
-    h ^= c;
-    h *= 1099511628211ull;
-  }
-  return h;
-}
-
-std::string ChecksumLine(const std::string& body) {
-  char buf[40];
-  std::snprintf(buf, sizeof buf, "checksum %016llx\n", static_cast<unsigned long long>(Fnv1a(body)));
-  return buf;
-}
-
-bool ParseU64(const std::string& t, uint64_t* v) {
-  if (t.empty() || t.size() > 20) return false;
-  uint64_t r = 0;
-  for (char c : t) {
-    if (c < '0' || c > '9') return false;
-    r = r * 10 + static_cast<uint64_t>(c - '0');
-  }
-  *v = r;
-  return true;
-}
+using tw::sim::HexToken;
+std::string Hex(const std::string& b) { return HexToken(b); }
+std::string Hex(const std::vector<uint8_t>& b) { return HexToken(b); }
+bool Unhex(const std::string& t, std::string* out) { return ParseHexToken(t, out); }
+bool ParseU64(const std::string& t, uint64_t* v) { return ParseNumberToken(t, v); }
 
 }  // namespace
 
-std::string SealState(const std::string& body) { return body + ChecksumLine(body); }
+std::string SealState(const std::string& body) { return SealText(body); }
 
 std::string SerializeState(const MachineState& s) {
   std::ostringstream o;
@@ -90,8 +43,16 @@ std::string SerializeState(const MachineState& s) {
   for (const std::string& name : s.held_open) o << "held " << Hex(name) << '\n';
   for (const auto& [letter, owner] : s.claimed_letters)
     o << "claim " << Hex(std::string(1, letter)) << ' ' << Hex(owner) << '\n';
-  std::string body = o.str();
-  return body + ChecksumLine(body);
+  for (const NetConnection& c : s.net_connections)
+    o << "net " << Hex(c.local) << ' ' << Hex(c.remote) << ' ' << Hex(c.provider) << ' ' << Hex(c.comment) << ' '
+      << Hex(c.user) << ' ' << (c.connected ? 1 : 0) << ' ' << (c.remembered ? 1 : 0) << '\n';
+  for (const NfsServer& n : s.nfs_servers) {
+    std::string exports;
+    for (const std::string& e : n.exports) exports += (exports.empty() ? "" : ",") + e;
+    o << "nfsserver " << Hex(n.address) << ' ' << n.port << ' ' << Hex(exports) << ' ' << Hex(n.user) << ' '
+      << Hex(n.password) << '\n';
+  }
+  return SealText(o.str());
 }
 
 Status ParseState(const std::string& text, MachineState* out, std::string* error) {
@@ -99,10 +60,8 @@ Status ParseState(const std::string& text, MachineState* out, std::string* error
     *error = why;
     return kErrFileCorrupt;
   };
-  size_t last = text.rfind("checksum ");
-  if (last == std::string::npos || (last > 0 && text[last - 1] != '\n')) return fail("no checksum line");
-  std::string body = text.substr(0, last);
-  if (text.substr(last) != ChecksumLine(body)) return fail("checksum does not match");
+  std::string body;
+  if (!UnsealText(text, &body)) return fail("checksum line missing or wrong (a damaged or edited file)");
 
   MachineState s;
   std::istringstream in(body);
@@ -178,6 +137,31 @@ Status ParseState(const std::string& text, MachineState* out, std::string* error
       std::string letter, owner;
       if (t.size() != 2 || !Unhex(t[0], &letter) || letter.size() != 1 || !Unhex(t[1], &owner)) return bad();
       s.claimed_letters[letter[0]] = owner;
+    } else if (kind == "net") {
+      NetConnection c;
+      uint64_t connected, remembered;
+      if (t.size() != 7 || !Unhex(t[0], &c.local) || !Unhex(t[1], &c.remote) || !Unhex(t[2], &c.provider) ||
+          !Unhex(t[3], &c.comment) || !Unhex(t[4], &c.user) || !ParseU64(t[5], &connected) ||
+          !ParseU64(t[6], &remembered))
+        return bad();
+      c.connected = connected != 0;
+      c.remembered = remembered != 0;
+      s.net_connections.push_back(std::move(c));
+    } else if (kind == "nfsserver") {
+      NfsServer n;
+      std::string exports;
+      uint64_t port;
+      if (t.size() != 5 || !Unhex(t[0], &n.address) || !ParseU64(t[1], &port) || port > 65535 ||
+          !Unhex(t[2], &exports) || !Unhex(t[3], &n.user) || !Unhex(t[4], &n.password))
+        return bad();
+      n.port = static_cast<uint16_t>(port);
+      for (size_t b = 0; b < exports.size();) {
+        size_t e = exports.find(',', b);
+        if (e == std::string::npos) e = exports.size();
+        if (e > b) n.exports.push_back(exports.substr(b, e - b));
+        b = e + 1;
+      }
+      s.nfs_servers.push_back(std::move(n));
     } else {
       return bad();
     }
@@ -193,6 +177,8 @@ std::set<char> TakenLetters(const MachineState& state) {
       for (char c : slot.partitions)
         if (c) taken.insert(c);
   for (const auto& [letter, owner] : state.claimed_letters) taken.insert(letter);
+  for (const NetConnection& c : state.net_connections)
+    if (c.connected && c.local.size() == 2) taken.insert(c.local[0]);
   return taken;
 }
 

@@ -42,6 +42,26 @@ struct VolumeEntry {
   uint32_t state = 0;
 };
 
+// A network connection as the WNet layer keeps it: current, remembered for
+// later logons, or both.
+struct NetConnection {
+  std::string local;       // "X:", or empty for a connection without a drive
+  std::string remote;      // UTF-8 of the remote name (\\host\path)
+  std::string provider;    // UTF-8
+  std::string comment;     // what the provider reports for it (UTF-8)
+  std::string user;        // the account the options named
+  bool connected = false;
+  bool remembered = false;
+};
+
+// A server the NFS redirector can reach, with its exports.
+struct NfsServer {
+  std::string address;  // dotted IPv4
+  uint16_t port = 6260;
+  std::vector<std::string> exports;  // "\export\home" (UTF-8)
+  std::string user, password;        // required account; empty: any
+};
+
 struct MachineState {
   bool adapter_present = true;
   std::array<Slot, 8> slots;
@@ -57,6 +77,8 @@ struct MachineState {
   int unlettered_partitions = 0;
   uint64_t network_disk_capacity = 8ull << 30;
   uint64_t volume_capacity = 4ull << 30;
+  std::vector<NetConnection> net_connections;
+  std::vector<NfsServer> nfs_servers;
 };
 
 std::string SerializeState(const MachineState& state);

@@ -7,12 +7,14 @@
 #include "base/text.h"
 #include "platform/device_io.h"
 #include "platform/sim/sim_machine.h"
+#include "platform/sim/nfs_provider.h"
+#include "shares/nfs_contract.h"
 #include "storagebus/driver_contract.h"
 
 namespace tw::sim {
 namespace {
 
-enum class Kind { kAdapter, kDisk, kSystemDisk, kLetterVolume, kVolumeDriver, kVolume };
+enum class Kind { kAdapter, kDisk, kSystemDisk, kLetterVolume, kVolumeDriver, kVolume, kNfsDriver };
 
 struct OpenObject {
   Kind kind;
@@ -61,6 +63,9 @@ class SimDeviceIo final : public DeviceIo {
         return VolumeControl(handle, obj, code);
       case Kind::kVolumeDriver:
         return VolumeDriver(code, in, in_len, out, out_len, returned);
+      case Kind::kNfsDriver:
+        if (code != kIoctlNfsListExports) return kErrInvalidFunction;
+        return ListExports(in, in_len, out, out_len, returned);
     }
     return kErrInvalidFunction;
   }
@@ -89,6 +94,10 @@ class SimDeviceIo final : public DeviceIo {
     }
     if (EqualsNoCase(path, kVolumeDriverPath)) {
       obj->kind = Kind::kVolumeDriver;
+      return true;
+    }
+    if (EqualsNoCase(path, kNfsDriverPath)) {
+      obj->kind = Kind::kNfsDriver;
       return true;
     }
     if (EqualsNoCase(path, u"\\\\.\\PHYSICALDRIVE0")) {
@@ -307,6 +316,33 @@ class SimDeviceIo final : public DeviceIo {
       }
     }
     return kErrInvalidFunction;
+  }
+
+  // IOCTL_NFS_LIST_EXPORTS: the export list of the server the request names.
+  Status ListExports(const void* in, uint32_t in_len, void* out, uint32_t out_len, uint32_t* returned) {
+    if (!in || in_len < exportreq::kSize || !out) return kErrInvalidParameter;
+    ConstByteSpan req(static_cast<const uint8_t*>(in), in_len);
+    uint32_t address = GetU32LE(req, exportreq::kAddress);
+    const uint8_t* a = req.data;
+    std::string dotted = std::to_string(a[0]) + "." + std::to_string(a[1]) + "." + std::to_string(a[2]) + "." +
+                         std::to_string(a[3]);
+    (void)address;
+    uint16_t port = GetU16LE(req, exportreq::kPort);
+    std::string user = Utf16ToUtf8(GetUtf16Field(req, exportreq::kUser, exportreq::kTextField));
+    std::string password = Utf16ToUtf8(GetUtf16Field(req, exportreq::kPassword, exportreq::kTextField));
+    MachineState s;
+    if (Status st = machine_.Load(&s)) return st;
+    const NfsServer* server = FindNfsServer(s, dotted, port);
+    if (!server) return 53;  // ERROR_BAD_NETPATH: nothing answers there
+    if (!server->user.empty() && (user != server->user || password != server->password)) return 1326;
+    std::u16string text;
+    for (const std::string& e : server->exports) text += (text.empty() ? u"" : u",") + Utf8ToUtf16(e);
+    size_t bytes = (text.size() + 1) * 2;
+    if (bytes > out_len) return kErrInsufficientBuffer;
+    ByteSpan reply(static_cast<uint8_t*>(out), out_len);
+    PutUtf16Field(reply, 0, bytes, text);
+    *returned = static_cast<uint32_t>(bytes);
+    return kOk;
   }
 
   SimMachine& machine_;

@@ -17,6 +17,9 @@ class CodePage;
 class DeviceIo;
 class SetupApi;
 class WmiService;
+class Registry;
+class WNet;
+class FileSystem;
 }  // namespace tw
 
 namespace tw::sim {
@@ -54,6 +57,9 @@ class SimMachine {
 std::unique_ptr<DeviceIo> NewSimDeviceIo(SimMachine& machine);
 std::unique_ptr<SetupApi> NewSimSetupApi(SimMachine& machine);
 std::unique_ptr<WmiService> NewSimWmi(SimMachine& machine);
+std::unique_ptr<Registry> NewSimRegistry(SimMachine& machine);
+std::unique_ptr<WNet> NewSimWNet(SimMachine& machine);
+std::unique_ptr<FileSystem> NewSimFileSystem(SimMachine& machine);
 
 // The WMI objects of the machine, for the simulated WMI and for tests.
 // Own disks are \\.\PHYSICALDRIVE<slot + 1>; drive 0 is the system disk of

@@ -11,6 +11,9 @@
 #include <iostream>
 #include "platform/system_services.h"
 #include "platform/wmi.h"
+#include "platform/registry.h"
+#include "platform/wnet.h"
+#include "platform/file_system.h"
 
 namespace tw {
 namespace {
@@ -22,6 +25,12 @@ class SimulatedMachine final : public Machine {
     device_io_ = sim::NewSimDeviceIo(*machine_);
     setup_api_ = sim::NewSimSetupApi(*machine_);
     wmi_ = sim::NewSimWmi(*machine_);
+    registry_ = sim::NewSimRegistry(*machine_);
+    wnet_ = sim::NewSimWNet(*machine_);
+    file_system_ = sim::NewSimFileSystem(*machine_);
+    platform_.registry = registry_.get();
+    platform_.wnet = wnet_.get();
+    platform_.file_system = file_system_.get();
     platform_.device_io = device_io_.get();
     platform_.setup_api = setup_api_.get();
     platform_.wmi = wmi_.get();
@@ -44,6 +53,9 @@ class SimulatedMachine final : public Machine {
   std::unique_ptr<DeviceIo> device_io_;
   std::unique_ptr<SetupApi> setup_api_;
   std::unique_ptr<WmiService> wmi_;
+  std::unique_ptr<Registry> registry_;
+  std::unique_ptr<WNet> wnet_;
+  std::unique_ptr<FileSystem> file_system_;
   std::unique_ptr<Prompter> own_prompter_;
 };
 

@@ -9,6 +9,9 @@
 #include "platform/system_services.h"
 #include "platform/win32/win32_ports.h"
 #include "platform/wmi.h"
+#include "platform/registry.h"
+#include "platform/wnet.h"
+#include "platform/file_system.h"
 
 namespace tw {
 namespace {
@@ -21,6 +24,12 @@ class Win32Machine final : public Machine {
     device_io_ = NewWin32DeviceIo();
     setup_api_ = NewWin32SetupApi();
     wmi_ = NewWin32Wmi();
+    registry_ = NewWin32Registry();
+    wnet_ = NewWin32WNet();
+    file_system_ = NewWin32FileSystem();
+    platform_.registry = registry_.get();
+    platform_.wnet = wnet_.get();
+    platform_.file_system = file_system_.get();
     if (!prompter) {
       own_prompter_ = NewMessageBoxPrompter();
       prompter = own_prompter_.get();
@@ -46,6 +55,9 @@ class Win32Machine final : public Machine {
   std::unique_ptr<DeviceIo> device_io_;
   std::unique_ptr<SetupApi> setup_api_;
   std::unique_ptr<WmiService> wmi_;
+  std::unique_ptr<Registry> registry_;
+  std::unique_ptr<WNet> wnet_;
+  std::unique_ptr<FileSystem> file_system_;
   std::unique_ptr<Prompter> own_prompter_;
 };
 

@@ -8,11 +8,17 @@ class DeviceIo;
 class SetupApi;
 class WmiService;
 class Prompter;
+class Registry;
+class WNet;
+class FileSystem;
 
 std::unique_ptr<DeviceIo> NewWin32DeviceIo();
 std::unique_ptr<SetupApi> NewWin32SetupApi();
 // WMI over COM; the calling thread must have COM initialised.
 std::unique_ptr<WmiService> NewWin32Wmi();
 std::unique_ptr<Prompter> NewMessageBoxPrompter();
+std::unique_ptr<Registry> NewWin32Registry();
+std::unique_ptr<WNet> NewWin32WNet();
+std::unique_ptr<FileSystem> NewWin32FileSystem();
 
 }  // namespace tw
