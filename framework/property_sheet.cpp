@@ -113,7 +113,10 @@ bool CPropertySheet::SetActivePage(int index) const {
 }
 
 bool CPropertySheet::SetActivePageById(UINT template_id) const {
-  return ::SendMessageW(m_hWnd, PSM_SETCURSELID, 0, static_cast<LPARAM>(template_id)) != 0;
+  // Not every implementation answers PSM_SETCURSELID with a result: look.
+  ::SendMessageW(m_hWnd, PSM_SETCURSELID, 0, static_cast<LPARAM>(template_id));
+  CPropertyPage* p = GetActivePage();
+  return p && p->template_id() == template_id;
 }
 
 int CPropertySheet::GetActiveIndex() const {

@@ -1,0 +1,432 @@
+// The framework driven in-process under Wine: windows, message maps,
+// dialogs from templates, data exchange, wizard sheets, menu routing and
+// images from resources.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "framework/app.h"
+#include "framework/controls.h"
+#include "framework/dialog.h"
+#include "framework/image.h"
+#include "framework/menu.h"
+#include "framework/property_sheet.h"
+#include "framework/testdata/framework_test_ids.h"
+
+namespace tw::fw {
+namespace {
+
+class RecordingPrompter : public Prompter {
+ public:
+  std::vector<std::u16string> messages;
+  int ShowMessage(const std::u16string& text, const std::u16string&, unsigned) override {
+    messages.push_back(text);
+    return kIdOk;
+  }
+};
+
+void Pump() {
+  MSG m;
+  while (::PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
+    ::TranslateMessage(&m);
+    ::DispatchMessageW(&m);
+  }
+}
+
+// ---- Windows and message maps -------------------------------------------
+
+constexpr UINT kPing = WM_APP + 1;
+constexpr UINT kPass = WM_APP + 2;
+
+class CPingWindow : public CWindow {
+ public:
+  int pings = 0, passes = 0, child_commands = 0, finals = 0;
+  TW_BEGIN_MSG_MAP(CPingWindow, CWindow)
+    TW_MSG(kPing, OnPing)
+    TW_MSG(kPass, OnPass)
+  TW_END_MSG_MAP()
+  LRESULT OnPing(WPARAM wp, LPARAM) {
+    ++pings;
+    return static_cast<LRESULT>(wp * 2);
+  }
+  LRESULT OnPass(WPARAM, LPARAM) {
+    ++passes;
+    SetMsgHandled(false);  // DefWindowProc answers 0 for an application message
+    return 77;
+  }
+
+ protected:
+  void OnFinalMessage(HWND) override { ++finals; }
+};
+
+class CReflectedButton : public CButton {
+ public:
+  int clicks = 0;
+  TW_BEGIN_MSG_MAP(CReflectedButton, CButton)
+    TW_MSG(kOcmBase + WM_COMMAND, OnReflected)
+  TW_END_MSG_MAP()
+  LRESULT OnReflected(WPARAM wp, LPARAM) {
+    if (HIWORD(wp) == BN_CLICKED) ++clicks;
+    return 0;
+  }
+};
+
+TEST(Window, MessageMapDefaultReflectionAndFinalMessage) {
+  CPingWindow w;
+  ASSERT_TRUE(w.Create(nullptr, RECT{0, 0, 200, 100}, L"ping", WS_OVERLAPPEDWINDOW));
+  EXPECT_EQ(CWindow::FromHandle(w.m_hWnd), &w);
+  EXPECT_EQ(w.SendMessageW(kPing, 21), 42);
+  EXPECT_EQ(w.pings, 1);
+  EXPECT_EQ(w.SendMessageW(kPass), 0);  // passed on, so the handler's 77 is dropped
+  EXPECT_EQ(w.passes, 1);
+
+  CReflectedButton b;
+  ASSERT_TRUE(b.CreateControl(L"BUTTON", w.m_hWnd, RECT{5, 5, 80, 30}, L"Go", WS_CHILD | BS_PUSHBUTTON, 0, 7));
+  b.Click();
+  EXPECT_EQ(b.clicks, 1);
+
+  // A window object that dies first leaves no dangling pointer.
+  {
+    CPingWindow short_lived;
+    short_lived.CreateControl(L"STATIC", w.m_hWnd, RECT{0, 0, 10, 10}, L"", WS_CHILD, 0, 8);
+    HWND h = short_lived.m_hWnd;
+    short_lived.UnsubclassWindow();
+    EXPECT_EQ(CWindow::FromHandle(h), nullptr);
+    ::DestroyWindow(h);
+  }
+  HWND h = w.m_hWnd;
+  w.DestroyWindow();
+  EXPECT_FALSE(::IsWindow(h));
+  EXPECT_EQ(w.m_hWnd, nullptr);
+  EXPECT_EQ(w.finals, 1);
+}
+
+TEST(Window, CommandLineSplitsLikeTheRuntime) {
+  EXPECT_EQ(SplitCommandLine(L"-a"), (std::vector<std::wstring>{L"-a"}));
+  EXPECT_EQ(SplitCommandLine(L"  -A   x "), (std::vector<std::wstring>{L"-A", L"x"}));
+  EXPECT_EQ(SplitCommandLine(L"\"C:\\Program Files\\x.exe\" -a"),
+            (std::vector<std::wstring>{L"C:\\Program Files\\x.exe", L"-a"}));
+  EXPECT_EQ(SplitCommandLine(L"a\\\\\"b c\" d"), (std::vector<std::wstring>{L"a\\b c", L"d"}));
+  EXPECT_TRUE(SplitCommandLine(L"").empty());
+}
+
+// ---- Dialogs and data exchange -----------------------------------------
+
+class CExchangeDialog : public CDialog {
+ public:
+  CExchangeDialog() : CDialog(IDD_EXCHANGE) {}
+  std::wstring name = L"disk";
+  int number = 5;
+  int check = 1;
+  int radio = 2;
+  std::wstring combo = L"beta";
+  int inits = 0;
+  BOOL OnInitDialog() override {
+    ++inits;
+    CComboBox c;
+    c.Attach(GetDlgItem(IDC_COMBO));
+    c.AddString(L"alpha");
+    c.AddString(L"beta");
+    c.Detach();
+    return CDialog::OnInitDialog();
+  }
+  void DoDataExchange(CDataExchange& dx) override {
+    DDX_Text(dx, IDC_NAME, name, 8);
+    DDX_Int(dx, IDC_NUMBER, number, 1, 100);
+    DDX_Check(dx, IDC_CHECK, check);
+    DDX_Radio(dx, IDC_RADIO1, radio);
+    DDX_CBString(dx, IDC_COMBO, combo);
+  }
+};
+
+std::wstring TextOf(HWND dlg, int id) {
+  wchar_t buf[128] = {};
+  ::GetDlgItemTextW(dlg, id, buf, 128);
+  return buf;
+}
+
+TEST(Dialogs, ModelessExchangeLoadsSavesAndRejects) {
+  RecordingPrompter prompter;
+  CExchangeDialog d;
+  d.SetPrompter(&prompter);
+  ASSERT_TRUE(d.CreateModeless());
+  EXPECT_EQ(d.inits, 1);
+  EXPECT_EQ(TextOf(d, IDC_NAME), L"disk");
+  EXPECT_EQ(TextOf(d, IDC_NUMBER), L"5");
+  EXPECT_EQ(::IsDlgButtonChecked(d, IDC_CHECK), BST_CHECKED);
+  EXPECT_EQ(::IsDlgButtonChecked(d, IDC_RADIO3), BST_CHECKED);
+  EXPECT_EQ(TextOf(d, IDC_COMBO), L"beta");
+  EXPECT_EQ(::SendDlgItemMessageW(d, IDC_NAME, EM_GETLIMITTEXT, 0, 0), 8);
+
+  ::SetDlgItemTextW(d, IDC_NAME, L"image");
+  ::SetDlgItemTextW(d, IDC_NUMBER, L" 42 ");
+  ::CheckDlgButton(d, IDC_CHECK, BST_UNCHECKED);
+  ::CheckRadioButton(d, IDC_RADIO1, IDC_RADIO3, IDC_RADIO1);
+  ::SetDlgItemTextW(d, IDC_COMBO, L"gamma");
+  ASSERT_TRUE(d.UpdateData(true));
+  EXPECT_EQ(d.name, L"image");
+  EXPECT_EQ(d.number, 42);
+  EXPECT_EQ(d.check, 0);
+  EXPECT_EQ(d.radio, 0);
+  EXPECT_EQ(d.combo, L"gamma");
+  EXPECT_TRUE(prompter.messages.empty());
+
+  // Out of range: the standard message, the focus on the edit, nothing
+  // after it stored.
+  ::SetDlgItemTextW(d, IDC_NUMBER, L"101");
+  ::CheckDlgButton(d, IDC_CHECK, BST_CHECKED);
+  EXPECT_FALSE(d.UpdateData(true));
+  ASSERT_EQ(prompter.messages.size(), 1u);
+  EXPECT_EQ(prompter.messages[0], u"Enter an integer between 1 and 100.");
+  EXPECT_EQ(::GetFocus(), d.GetDlgItem(IDC_NUMBER));
+  EXPECT_EQ(d.number, 42);
+  EXPECT_EQ(d.check, 0);
+  ::SetDlgItemTextW(d, IDC_NUMBER, L"4x");
+  EXPECT_FALSE(d.UpdateData(true));
+  EXPECT_EQ(prompter.messages.back(), u"Enter an integer between 1 and 100.");
+
+  // A text longer than its limit (set behind the limit's back) is refused, not cut.
+  ::SetDlgItemTextW(d, IDC_NUMBER, L"7");
+  ::SetDlgItemTextW(d, IDC_NAME, L"much-too-long");
+  EXPECT_FALSE(d.UpdateData(true));
+  EXPECT_EQ(prompter.messages.back(), u"Enter no more than 8 characters.");
+  EXPECT_EQ(d.name, L"image");
+
+  // OK with bad data keeps the dialog; Cancel ends it.
+  d.SendMessageW(WM_COMMAND, IDOK);
+  EXPECT_TRUE(d.IsWindowVisible() || d.IsWindow());
+  d.DestroyWindow();
+}
+
+// Drives a modal dialog from a timer: the modal loop dispatches it.
+struct ModalScript {
+  static ModalScript* current;
+  std::vector<std::wstring> numbers;  // typed in turn, OK pressed after each
+  size_t step = 0;
+  bool cancel_at_end = false;
+  bool saw_visible = false;
+  static void CALLBACK Tick(HWND, UINT, UINT_PTR id, DWORD) {
+    ModalScript* s = current;
+    HWND dlg = ::FindWindowW(nullptr, L"Exchange");
+    if (!dlg) return;
+    s->saw_visible = s->saw_visible || ::IsWindowVisible(dlg);
+    if (s->step < s->numbers.size()) {
+      ::SetDlgItemTextW(dlg, IDC_NUMBER, s->numbers[s->step++].c_str());
+      ::PostMessageW(dlg, WM_COMMAND, IDOK, 0);
+    } else {
+      ::KillTimer(nullptr, id);
+      ::PostMessageW(dlg, WM_COMMAND, s->cancel_at_end ? IDCANCEL : IDOK, 0);
+    }
+  }
+};
+ModalScript* ModalScript::current = nullptr;
+
+TEST(Dialogs, ModalOkAfterAFailedTryAndCancel) {
+  RecordingPrompter prompter;
+  ModalScript script;
+  script.numbers = {L"0", L"64"};
+  ModalScript::current = &script;
+  CExchangeDialog d;
+  d.SetPrompter(&prompter);
+  UINT_PTR t = ::SetTimer(nullptr, 0, 20, &ModalScript::Tick);
+  EXPECT_EQ(d.DoModal(), IDOK);
+  ::KillTimer(nullptr, t);
+  EXPECT_EQ(prompter.messages.size(), 1u);
+  EXPECT_EQ(d.number, 64);
+  EXPECT_EQ(d.m_hWnd, nullptr);
+
+  ModalScript cancel;
+  cancel.numbers = {L"99"};
+  cancel.cancel_at_end = true;
+  ModalScript::current = &cancel;
+  CExchangeDialog d2;
+  d2.SetPrompter(&prompter);
+  t = ::SetTimer(nullptr, 0, 20, &ModalScript::Tick);
+  // OK with 99 succeeds first: the script's second step never runs.
+  EXPECT_EQ(d2.DoModal(), IDOK);
+  ::KillTimer(nullptr, t);
+  EXPECT_EQ(d2.number, 99);
+}
+
+TEST(Dialogs, ModalLoopOnAHiddenModelessDialogNeverShowsIt) {
+  CExchangeDialog d;
+  ASSERT_TRUE(d.CreateModeless());
+  EXPECT_FALSE(d.IsWindowVisible());
+  ModalScript script;
+  ModalScript::current = &script;
+  UINT_PTR t = ::SetTimer(nullptr, 0, 20, &ModalScript::Tick);
+  // FindWindow sees hidden windows too, so the script can end the loop.
+  EXPECT_EQ(d.RunModalLoop(), IDOK);
+  ::KillTimer(nullptr, t);
+  EXPECT_FALSE(script.saw_visible);
+  EXPECT_TRUE(d.IsWindow());
+  d.DestroyWindow();
+}
+
+// ---- Wizard sheets ----------------------------------------------------
+
+struct WizardLog {
+  std::vector<std::string> events;
+};
+
+class CTestPage : public CPropertyPage {
+ public:
+  CTestPage(UINT id, WizardLog* log, const char* name) : CPropertyPage(id), log_(log), name_(name) {}
+  LRESULT next_result = 0;
+  int value = 1;
+  bool finish_allowed = true;
+  BOOL OnSetActive() override {
+    log_->events.push_back(std::string("active ") + name_);
+    DWORD buttons = PSWIZB_NEXT;
+    if (sheet()->page(0) != this) buttons |= PSWIZB_BACK;
+    if (sheet()->page(sheet()->page_count() - 1) == this) buttons = PSWIZB_BACK | PSWIZB_FINISH;
+    sheet()->SetWizardButtons(buttons);
+    return TRUE;
+  }
+  LRESULT OnWizardNext() override { return next_result; }
+  BOOL OnWizardFinish() override {
+    log_->events.push_back(std::string("finish ") + name_);
+    return finish_allowed;
+  }
+  void DoDataExchange(CDataExchange& dx) override { DDX_Int(dx, IDC_PAGE_EDIT, value, 1, 9); }
+
+ private:
+  WizardLog* log_;
+  const char* name_;
+};
+
+TEST(Wizard, NextBackJumpValidationAndFinish) {
+  RecordingPrompter prompter;
+  WizardLog log;
+  CTestPage p1(IDD_PAGE1, &log, "one"), p2(IDD_PAGE2, &log, "two"), p3(IDD_PAGE3, &log, "three");
+  p1.SetPrompter(&prompter);
+  p2.SetPrompter(&prompter);
+  CPropertySheet sheet(L"Mount Device", true);
+  sheet.AddPage(&p1);
+  sheet.AddPage(&p2);
+  sheet.AddPage(&p3);
+  ASSERT_TRUE(sheet.CreateModeless());
+  ASSERT_TRUE(sheet.IsWindow());
+  Pump();
+  EXPECT_EQ(sheet.GetActiveIndex(), 0);
+  EXPECT_EQ(log.events.front(), "active one");
+
+  // Bad data on the page keeps it.
+  ::SetDlgItemTextW(p1, IDC_PAGE_EDIT, L"12");
+  sheet.PressButton(PSBTN_NEXT);
+  Pump();
+  EXPECT_EQ(sheet.GetActiveIndex(), 0);
+  EXPECT_EQ(prompter.messages.back(), u"Enter an integer between 1 and 9.");
+
+  ::SetDlgItemTextW(p1, IDC_PAGE_EDIT, L"3");
+  p1.next_result = -1;  // stay: the page is not even left, so nothing is stored
+  sheet.PressButton(PSBTN_NEXT);
+  Pump();
+  EXPECT_EQ(sheet.GetActiveIndex(), 0);
+  EXPECT_EQ(p1.value, 1);
+
+  p1.next_result = 0;
+  sheet.PressButton(PSBTN_NEXT);
+  Pump();
+  EXPECT_EQ(sheet.GetActiveIndex(), 1);
+  EXPECT_EQ(p1.value, 3);
+  // Back goes to the page added before.
+  sheet.PressButton(PSBTN_BACK);
+  Pump();
+  EXPECT_EQ(sheet.GetActiveIndex(), 0);
+
+  // A page id jumps over the page between.
+  p1.next_result = IDD_PAGE3;
+  sheet.PressButton(PSBTN_NEXT);
+  Pump();
+  EXPECT_EQ(sheet.GetActiveIndex(), 2);
+  EXPECT_EQ(sheet.GetActivePage(), &p3);
+  EXPECT_TRUE(sheet.SetActivePage(1));
+  Pump();
+  EXPECT_EQ(sheet.GetActiveIndex(), 1);
+  EXPECT_TRUE(sheet.SetActivePageById(IDD_PAGE3));
+  Pump();
+  EXPECT_EQ(sheet.GetActiveIndex(), 2);
+
+  p3.finish_allowed = false;
+  sheet.PressButton(PSBTN_FINISH);
+  Pump();
+  EXPECT_FALSE(sheet.IsFinished());
+  p3.finish_allowed = true;
+  sheet.PressButton(PSBTN_FINISH);
+  Pump();
+  EXPECT_TRUE(sheet.IsFinished());
+  EXPECT_EQ(log.events.back(), "finish three");
+  if (sheet.IsWindow()) sheet.DestroyWindow();
+}
+
+// ---- Owner-drawn menu routing and images --------------------------------
+
+class CCountingMenu : public COwnerDrawMenu {
+ public:
+  int measured = 0, drawn = 0;
+  ULONG_PTR data = 0;
+  HMENU menu = ::CreatePopupMenu();
+  CCountingMenu() {
+    RegisterMenuHandle(menu);
+    data = reinterpret_cast<ULONG_PTR>(this) + 1;
+    RegisterItemData(data);
+  }
+  ~CCountingMenu() override { ::DestroyMenu(menu); }
+  void MeasureItem(HWND, MEASUREITEMSTRUCT* mis) override {
+    ++measured;
+    mis->itemHeight = 19;
+  }
+  void DrawItem(DRAWITEMSTRUCT*) override { ++drawn; }
+};
+
+TEST(Menus, OwnerDrawMessagesReachTheMenuObject) {
+  CPingWindow owner;
+  ASSERT_TRUE(owner.Create(nullptr, RECT{0, 0, 100, 100}, L"owner", WS_POPUP));
+  {
+    CCountingMenu menu;
+    MEASUREITEMSTRUCT mis{};
+    mis.CtlType = ODT_MENU;
+    mis.itemData = menu.data;
+    EXPECT_TRUE(owner.SendMessageW(WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&mis)));
+    EXPECT_EQ(menu.measured, 1);
+    EXPECT_EQ(mis.itemHeight, 19u);
+    DRAWITEMSTRUCT dis{};
+    dis.CtlType = ODT_MENU;
+    dis.hwndItem = reinterpret_cast<HWND>(menu.menu);
+    owner.SendMessageW(WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&dis));
+    EXPECT_EQ(menu.drawn, 1);
+  }
+  // Once the menu object is gone nothing is routed to it.
+  MEASUREITEMSTRUCT stale{};
+  stale.CtlType = ODT_MENU;
+  stale.itemData = 12345;
+  EXPECT_FALSE(owner.SendMessageW(WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&stale)));
+  owner.DestroyWindow();
+}
+
+TEST(Images, PngsByNameAndByNumberDecodeAtTheirSize) {
+  CGdiPlusSession gdiplus;
+  ASSERT_TRUE(gdiplus.ok());
+  auto png = LoadNamedPng(L"TEST_PNG");
+  ASSERT_NE(png, nullptr);
+  EXPECT_EQ(png->GetWidth(), 18u);
+  EXPECT_EQ(png->GetHeight(), 18u);
+  auto bg = LoadNumberedImage(141, 24);
+  ASSERT_NE(bg, nullptr);
+  EXPECT_EQ(bg->GetWidth(), 800u);
+  EXPECT_EQ(bg->GetHeight(), 480u);
+  EXPECT_EQ(LoadNamedPng(L"NO_SUCH.PNG"), nullptr);
+  EXPECT_EQ(LoadNamedPng(L""), nullptr);
+  EXPECT_EQ(LoadNumberedImage(999, 24), nullptr);
+}
+
+}  // namespace
+}  // namespace tw::fw
+
+int main(int argc, char** argv) {
+  tw::fw::CApp::InitCommonControls(ICC_WIN95_CLASSES);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}

@@ -1,0 +1,92 @@
+/* Resource numbers of both deliverables, shared by the resource scripts
+   and the code that loads them. Plain #defines: windres reads this too. */
+#ifndef TW_RESOURCE_IDS_H
+#define TW_RESOURCE_IDS_H
+
+/* Resource types. */
+#define TW_RT_PNG_BY_NAME 2011 /* left menu PNGs, by name */
+#define TW_RT_BACKGROUND 24    /* the main window's background PNG */
+
+/* Manager: dialogs, menus, icons. */
+#define IDD_MAIN 102
+#define IDC_LEFT_MENU_PLACE 1042
+#define IDC_PAGE_AREA 1043
+#define IDM_FRAME 193
+#define IDM_TRAY 194
+#define IDI_APP 128
+#define IDB_BACKGROUND 140
+
+#define ID_FRAME_HELP 32772
+#define ID_FRAME_HOMEPAGE 32774
+#define ID_OPTIONS 32790
+#define ID_ABOUT 32773
+#define ID_TRAY_SHOW 32796
+#define ID_TRAY_HOMEPAGE 32827
+#define ID_TRAY_HELP 32826
+
+/* Frame caption buttons: normal, minimise normal, close pressed, close
+   hover, minimise pressed, minimise hover; menu button normal/hover/pressed. */
+#define IDB_CLOSE 132
+#define IDB_MINIMIZE 133
+#define IDB_CLOSE_PRESSED 134
+#define IDB_CLOSE_HOVER 135
+#define IDB_MINIMIZE_PRESSED 136
+#define IDB_MINIMIZE_HOVER 137
+#define IDB_MENU 176
+#define IDB_MENU_HOVER 177
+#define IDB_MENU_PRESSED 178
+
+/* Skinned controls. */
+#define IDB_BUTTON_STRIP 153      /* 424 x 40, four 106 x 40 frames */
+#define IDB_LIST_BUTTON_STRIP 181 /* the options page's list buttons */
+#define IDB_HEADER_PRESSED 156    /* 9 x 34 */
+#define IDB_SCROLL_SKIN 157       /* 135 x 45, 9 x 3 cells */
+#define IDB_STATIC_BG 159         /* 7 x 50 */
+#define IDB_HEADER_BG 160         /* 1 x 18 */
+#define IDB_HEADER_EDGE 161       /* 1 x 34 */
+#define IDB_BOTTOM_STRIP 172      /* 619 x 53 */
+#define IDB_HEADER_HOVER 174      /* 7 x 34 */
+#define IDB_ABOUT_BG 180
+#define IDB_OPTIONS_BG 205
+
+/* Pictures of the pages. */
+#define IDI_DEVICE_DISK 230    /* 24 x 24, device list image 0 */
+#define IDI_DEVICE_CDROM 231   /* image 1 */
+#define IDI_DEVICE_ISCSI 232   /* image 2 */
+#define IDI_DEVICE_NETWORK 233 /* image 3 */
+#define IDI_PORTAL 234         /* 18 x 18 in the portal manager */
+#define IDB_SNAP_BASE 236      /* snapshot tree: base image */
+#define IDB_SNAP_HERE 237      /* the present state */
+#define IDB_SNAP_NODE 238      /* a snapshot */
+#define IDB_SNAP_CURRENT 239   /* the current snapshot */
+#define IDB_SNAP_LINK 240      /* short connector on a box's left edge */
+#define IDB_SNAP_BRANCH 241    /* vertical branch connector */
+#define IDB_WIZARD_PATTERN 245 /* the mount wizard's pattern brush */
+
+/* Manager strings. */
+#define IDS_APP_TITLE 57344
+#define IDS_TRAY_TIP 57345
+
+/* Shell extension. */
+#define IDP_CLOSE 215 /* "PNG", 34 x 19 */
+#define IDB_TITLE_PATTERN 216
+#define IDB_MENU_APP 223
+#define IDB_LOCKED 226
+#define IDB_UNLOCKED 227
+#define IDI_OVERLAY_LOCK 221
+#define IDI_OVERLAY_UNLOCK 222
+#define IDI_PASSWORD 225
+#define IDI_USER 228
+
+#define IDS_FAILED 101
+#define IDS_LOCK 102
+#define IDS_ENCRYPT 103
+#define IDS_DECRYPT 104
+#define IDS_SHARE_TO 105
+#define IDS_COPY_TO 106
+#define IDS_UNLOCK 107
+#define IDS_NOW_LOCKED 108
+#define IDS_NOW_UNLOCKED 109
+#define IDS_CLIENT 110
+
+#endif
