@@ -119,6 +119,13 @@ class SimFileSystem final : public FileSystem {
     fs::path p = fs::u8path(host);
     while (p.has_relative_path() && p.filename().empty()) p = p.parent_path();  // a trailing separator
     std::error_code ec;
+#ifndef _WIN32
+    // The simulated drives other than Z: are folders of the state folder;
+    // make the drive's root exist as a real drive's would.
+    char16_t drive = path.empty() ? 0 : (path[0] | 0x20);
+    if (drive >= u'a' && drive <= u'y')
+      fs::create_directories(machine_.folder() / ("drive_" + std::string(1, static_cast<char>(drive))), ec);
+#endif
     if (fs::exists(p, ec)) return kErrAlreadyExists;
     if (!fs::is_directory(p.parent_path(), ec)) return kErrPathNotFound;
     return fs::create_directory(p, ec) ? kOk : kErrAccessDenied;

@@ -8,6 +8,7 @@ SimFixture::SimFixture() {
   io = std::make_unique<RecordingDeviceIo>(*platform.device_io);
   platform.device_io = io.get();
   platform.clock = &clock;
+  platform.diagnostics = &diagnostics;
 }
 
 void SimFixture::Change(const std::function<void(sim::MachineState&)>& change) {

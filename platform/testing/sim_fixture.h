@@ -17,6 +17,7 @@ class SimFixture {
   TempFolder folder;
   ScriptedPrompter prompter;
   FakeClock clock;
+  CapturingDiagnostics diagnostics;
   std::unique_ptr<Machine> machine;
   std::unique_ptr<RecordingDeviceIo> io;
   Platform platform;

@@ -41,6 +41,19 @@ class FakeClock final : public Clock {
   uint64_t now = 1000;
 };
 
+// Keeps every diagnostic line instead of printing it.
+class CapturingDiagnostics final : public Diagnostics {
+ public:
+  void WriteErr(std::string_view line) override { err.emplace_back(line); }
+  void WriteOut(std::string_view line) override { out.emplace_back(line); }
+  std::string SystemMessage(Status code) override { return "message " + std::to_string(code); }
+  void Clear() {
+    out.clear();
+    err.clear();
+  }
+  std::vector<std::string> out, err;
+};
+
 class ScriptedPrompter final : public Prompter {
  public:
   struct Shown {

@@ -1,0 +1,33 @@
+#include "base/validation.h"
+
+#include "base/text.h"
+
+namespace tw {
+
+std::u16string IntegerRangeMessage(long long min, long long max) {
+  return u"Enter an integer between " + U16(std::to_string(min)) + u" and " + U16(std::to_string(max)) + u".";
+}
+
+std::u16string TextLengthMessage(size_t max_chars) {
+  return u"Enter no more than " + U16(std::to_string(max_chars)) + u" characters.";
+}
+
+bool ParseIntegerField(const std::u16string& text, long long min, long long max, long long* value) {
+  size_t b = 0, e = text.size();
+  while (b < e && (text[b] == u' ' || text[b] == u'\t')) ++b;
+  while (e > b && (text[e - 1] == u' ' || text[e - 1] == u'\t')) --e;
+  bool negative = false;
+  if (b < e && (text[b] == u'-' || text[b] == u'+')) negative = text[b++] == u'-';
+  if (b == e || e - b > 18) return false;
+  long long v = 0;
+  for (size_t i = b; i < e; ++i) {
+    if (text[i] < u'0' || text[i] > u'9') return false;
+    v = v * 10 + (text[i] - u'0');
+  }
+  if (negative) v = -v;
+  if (v < min || v > max) return false;
+  *value = v;
+  return true;
+}
+
+}  // namespace tw
