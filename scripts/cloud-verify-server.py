@@ -12,8 +12,8 @@ match, 403 "Access denied" otherwise.
       TW_TEST_HTTP_PORT set for it; exits with COMMAND's exit code.
 
 --drip-account takes the same form; its answer is sent a few bytes at a time.
---test-endpoints adds the paths the HTTP client tests use (/echo, /chunked,
-/raw/NAME, /status).
+--test-endpoints adds the paths the HTTP client tests and the benchmark use
+(/echo, /chunked, /raw/NAME, /status, /sink).
 """
 import argparse
 import http.server
@@ -100,6 +100,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
             return self.verify(body)
         if not self.server.test_endpoints:
             return self.answer(404, b"Not found")
+        if path == "/sink":
+            return self.answer(200, b"received %d" % len(body), "text/plain")
         if path == "/echo":
             return self.answer(200, self.echo_text(body), "text/plain",
                                piece=int(query.get("piece", "0")))

@@ -274,5 +274,31 @@ TEST_F(InternetPortTest, HandlesAreCheckedAndClosedWithTheirParent) {
   EXPECT_FALSE(net_->Close(c));
 }
 
+TEST_F(InternetPortTest, ProxyGetsTheAbsoluteTargetAndTheAccount) {
+  const std::string port = std::to_string(port_);
+  std::u16string proxy = u"127.0.0.1:" + std::u16string(port.begin(), port.end());
+  InternetHandle via = net_->Open(u"PortTest/1.0", kInternetOpenTypeProxy, proxy, u"", 0);
+  ASSERT_NE(via, kNullInternetHandle) << net_->LastError();
+  // The named server is never contacted: everything goes to the proxy.
+  InternetHandle c = net_->Connect(via, u"origin.invalid", 8080, u"", u"", kInternetServiceHttp, 0);
+  ASSERT_NE(c, kNullInternetHandle);
+  ASSERT_TRUE(net_->SetOptionText(c, kInternetOptionProxyUsername, u"pu"));
+  ASSERT_TRUE(net_->SetOptionText(c, kInternetOptionProxyPassword, u"pp"));
+  InternetHandle r = net_->OpenRequest(c, "POST", "/echo", "HTTP/1.1", "", {}, 0);
+  ASSERT_TRUE(net_->SendRequestEx(r, 2));
+  uint32_t written = 0;
+  ASSERT_TRUE(net_->Write(r, reinterpret_cast<const uint8_t*>("hi"), 2, &written));
+  ASSERT_TRUE(net_->EndRequest(r)) << net_->LastError();
+  std::string echo;
+  ASSERT_TRUE(ReadAll(r, &echo));
+  EXPECT_EQ(echo.rfind("POST http://origin.invalid:8080/echo HTTP/1.1\r\n", 0), 0u) << echo;
+  // Ours sends the proxy account at once; WinINet waits for the proxy's
+  // 407 challenge.
+  if (kStrict) {
+    EXPECT_NE(echo.find("Proxy-Authorization: Basic cHU6cHA=\r\n"), std::string::npos) << echo;
+  }
+  EXPECT_TRUE(net_->Close(via));
+}
+
 }  // namespace
 }  // namespace tw

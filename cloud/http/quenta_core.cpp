@@ -90,6 +90,9 @@ size_t CharLength(const char16_t* s, size_t i) {
 
 std::string EncodeCharBytes(tw::CodePage& code_page, const char16_t* s, size_t i, size_t n,
                             bool utf8, uint32_t cp) {
+  // ANSI code pages and UTF-8 keep ASCII as it is; this spares a
+  // conversion call per character of long values.
+  if (s[i] < 0x80) return std::string(1, static_cast<char>(s[i]));
   std::u16string_view one(s + i, n);
   return utf8 ? tw::Utf16ToUtf8(one) : code_page.ToAnsi(one, cp);
 }

@@ -16,6 +16,7 @@ thread_local uint32_t g_last_error = 0;
 constexpr uint32_t kDefaultConnectTimeoutMs = 60000;
 constexpr uint32_t kDefaultSendTimeoutMs = 30000;
 constexpr uint32_t kDefaultReceiveTimeoutMs = 30000;
+constexpr size_t kSendGather = 64 * 1024;
 
 std::string Utf16ToLatin1OrUtf8(const std::u16string& s) {
   // Host names, agents and proxy texts: ASCII in practice; anything else
@@ -118,6 +119,7 @@ struct Node {
   SocketHandle socket = kInvalidSocket;
   uint64_t body_total = 0;
   uint64_t body_written = 0;
+  std::string unsent;    // request bytes gathered for one send
   std::string received;  // answer bytes not yet handed out
   http::ResponseHead head;
   http::BodyFraming framing;
@@ -275,10 +277,8 @@ class SocketInternet final : public Internet {
     if (error) return Fail(error);
     node->body_total = total_length;
     node->body_written = 0;
-    std::string head = RequestHead(*node);
+    node->unsent = RequestHead(*node);
     node->state = RequestState::kSending;
-    error = SendAll(node, reinterpret_cast<const uint8_t*>(head.data()), head.size());
-    if (error) return Fail(error);
     return true;
   }
 
@@ -291,8 +291,13 @@ class SocketInternet final : public Internet {
     if (node->state != RequestState::kSending) return Fail(kErrInternetIncorrectHandleState);
     // More than announced would be read by the server as the next request.
     if (length > node->body_total - node->body_written) return Fail(kErrInternetInvalidParameter);
-    uint32_t error = SendAll(node, data, length);
-    if (error) return Fail(error);
+    // Small writes are gathered: one send per write would cost a system
+    // call and a segment for every 1 KiB of a long form.
+    node->unsent.append(reinterpret_cast<const char*>(data), length);
+    if (node->unsent.size() >= kSendGather) {
+      uint32_t error = Flush(node);
+      if (error) return Fail(error);
+    }
     node->body_written += length;
     *written = length;
     return true;
@@ -303,6 +308,8 @@ class SocketInternet final : public Internet {
     if (!node) return false;
     if (node->state != RequestState::kSending) return Fail(kErrInternetIncorrectHandleState);
     if (node->body_written != node->body_total) return Fail(kErrInternetIncorrectHandleState);
+    uint32_t sent = Flush(node);
+    if (sent) return Fail(sent);
     for (;;) {
       long used = http::ParseResponseHead(node->received.data(), node->received.size(), &node->head);
       if (used == http::kMalformed) return Fail(kErrHttpInvalidServerResponse);
@@ -637,6 +644,13 @@ class SocketInternet final : public Internet {
     }
     head += "Content-Length: " + std::to_string(node.body_total) + "\r\n\r\n";
     return head;
+  }
+
+  uint32_t Flush(Node* node) {
+    uint32_t error = SendAll(node, reinterpret_cast<const uint8_t*>(node->unsent.data()),
+                             node->unsent.size());
+    node->unsent.clear();
+    return error;
   }
 
   uint32_t SendAll(Node* node, const uint8_t* data, size_t length) {
