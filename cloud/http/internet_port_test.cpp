@@ -259,6 +259,18 @@ TEST_F(InternetPortTest, RefusedConnectionAndReceiveTimeOut) {
   }
 }
 
+TEST_F(InternetPortTest, SecureRequestToAPlainServerFails) {
+  InternetHandle c = net_->Connect(internet_, u"127.0.0.1", port_, u"", u"", kInternetServiceHttp, 0);
+  InternetHandle r = net_->OpenRequest(c, "POST", "/echo", "HTTP/1.1", "", {}, kInternetFlagSecure);
+  ASSERT_NE(r, kNullInternetHandle);
+  bool sent = net_->SendRequestEx(r, 0) && net_->EndRequest(r);
+  EXPECT_FALSE(sent);
+  if (kStrict) {
+    EXPECT_EQ(net_->LastError(), kErrInternetSecurityChannelError);
+  }
+  EXPECT_TRUE(net_->Close(c));
+}
+
 TEST_F(InternetPortTest, HandlesAreCheckedAndClosedWithTheirParent) {
   InternetHandle c = net_->Connect(internet_, u"127.0.0.1", port_, u"", u"", kInternetServiceHttp, 0);
   ASSERT_NE(c, kNullInternetHandle);
