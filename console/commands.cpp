@@ -1,6 +1,7 @@
 // The command table. Each area of the product adds its commands here.
 #include "console/console.h"
 #include "console/device_commands.h"
+#include "console/nfs_commands.h"
 
 namespace tw::console {
 
@@ -9,8 +10,14 @@ const std::vector<Command>& Commands() {
       {"list", "", "Lists the plugged devices (slot, type, capacity, access, letters, location) and virtual folders.",
        ListCommand},
       {"unplug", "SLOT", "Removes the device of a slot.", UnplugCommand},
+ {"nfs",
+       "mount DRIVE HOST:\\PATH [--user U] [--password P] [--port N] [--persistent] | unmount DRIVE | "
+       "list [--remembered] | exports HOST [--port N] [--user U] [--password P]",
+       "NFS exports as network drives (DRIVE is X: or * for none).", NfsCommand},
+      {"servers", "", "Lists the remembered NFS servers, the preferred first.", ServersCommand},
       {"sim", "status | hold VOLUME | release VOLUME | adapter on|off | partitions N [--unlettered M] | reset | "
-              "plug-image SLOT PATH [--create MB] | plug-cd SLOT PATH",
+              "plug-image SLOT PATH [--create MB] | plug-cd SLOT PATH | "
+              "nfs-server ADDRESS EXPORT[,EXPORT...] [--port N] [--user U --password P] | net-share DRIVE REMOTE",
        "Sets up the simulated machine (VOLUME is a drive like E: or a Volume{...} name).", SimCommand},
   };
   return table;

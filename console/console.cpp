@@ -3,9 +3,25 @@
 #include <cstdio>
 
 #include "platform/sim/sim_machine.h"
+#include "platform/stream_prompter.h"
+#include "platform/system_services.h"
 
 namespace tw::console {
 namespace {
+
+// Diagnostic lines of the core, on the command's own streams.
+class StreamDiagnostics final : public Diagnostics {
+ public:
+  StreamDiagnostics(std::ostream& out, std::ostream& err, Diagnostics& system) : out_(out), err_(err), system_(system) {}
+  void WriteErr(std::string_view line) override { err_ << line << "\n"; }
+  void WriteOut(std::string_view line) override { out_ << line << "\n"; }
+  std::string SystemMessage(Status code) override { return system_.SystemMessage(code); }
+
+ private:
+  std::ostream& out_;
+  std::ostream& err_;
+  Diagnostics& system_;
+};
 
 void PrintHelp(std::ostream& out) {
   out << "Usage: tarnwick [--yes] COMMAND [ARGUMENTS]\n\n"
@@ -57,6 +73,11 @@ int Run(Machine& machine, const std::vector<std::string>& all, std::ostream& out
     if (a == "--yes" && args.empty()) ctx.assume_yes = true;
     else args.push_back(a);
   }
+  StreamDiagnostics diagnostics(out, err, *machine.platform().diagnostics);
+  StreamPrompter prompter(err, ctx.assume_yes);
+  ctx.platform = machine.platform();
+  ctx.platform.diagnostics = &diagnostics;
+  ctx.platform.prompter = &prompter;
   if (args.empty()) {
     PrintHelp(err);
     return kExitUsage;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/machine.h"
+#include "platform/system_services.h"
 
 namespace tw::console {
 
@@ -15,6 +16,8 @@ struct Context {
   std::ostream& out;
   std::ostream& err;
   bool assume_yes = false;  // --yes: questions are answered Yes
+  // The machine's ports, with diagnostics and messages going to out/err.
+  Platform platform;
 };
 
 using CommandFn = int (*)(Context& ctx, const std::vector<std::string>& args);
@@ -32,6 +35,18 @@ const std::vector<Command>& Commands();
 // Runs one command line (without the program name). Exit codes: 0 success,
 // 1 the operation failed, 2 bad usage.
 int Run(Machine& machine, const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+// Diagnostics into one stream (both kinds), e.g. to silence a call.
+class StreamDiagnosticsFor final : public Diagnostics {
+ public:
+  explicit StreamDiagnosticsFor(std::ostream& sink) : sink_(sink) {}
+  void WriteErr(std::string_view line) override { sink_ << line << "\n"; }
+  void WriteOut(std::string_view line) override { sink_ << line << "\n"; }
+  std::string SystemMessage(Status) override { return {}; }
+
+ private:
+  std::ostream& sink_;
+};
 
 // Small helpers for commands.
 constexpr int kExitOk = 0;

@@ -85,5 +85,27 @@ TEST_F(ConsoleTest, ACorruptStateIsReportedNotCrashedOn) {
   EXPECT_EQ(Tarnwick({"list"}), 0);
 }
 
+TEST_F(ConsoleTest, NfsRoundTripRecordsTheServer) {
+  ASSERT_EQ(Tarnwick({"sim", "nfs-server", "127.0.0.1", "/export/home,/export/data"}), 0) << err.str();
+  EXPECT_EQ(Tarnwick({"nfs", "exports", "127.0.0.1"}), 0);
+  EXPECT_EQ(out.str(), "/export/home\n/export/data\n");
+  EXPECT_EQ(Tarnwick({"nfs", "exports", "127.0.0.1", "--port", "2049"}), 1);
+  EXPECT_EQ(Tarnwick({"nfs", "mount", "x:", "127.0.0.1:/export/home", "--persistent"}), 0) << err.str();
+  EXPECT_EQ(out.str(), "Successfully mounted 127.0.0.1 to drive X:\n");
+  EXPECT_EQ(Tarnwick({"servers"}), 0);
+  EXPECT_EQ(out.str(), "0  127.0.0.1:6260  (preferred)\n");
+  EXPECT_EQ(Tarnwick({"nfs", "list", "--remembered"}), 0);
+  EXPECT_NE(out.str().find("X: \\\\127.0.0.1\\export\\home\n\nFound 1 share.\n"), std::string::npos) << out.str();
+  EXPECT_EQ(Tarnwick({"nfs", "mount", "X:", "127.0.0.1:/export/data"}), 1);
+  EXPECT_EQ(err.str(), "Mount failed, drive X: is already assigned to '\\\\127.0.0.1\\export\\home'.\n");
+  EXPECT_EQ(Tarnwick({"nfs", "unmount", "X:"}), 0);
+  EXPECT_EQ(out.str(), "Drive X: unmounted successfully.\n");
+  EXPECT_EQ(Tarnwick({"nfs", "unmount", "X:"}), 1);
+  EXPECT_EQ(Tarnwick({"nfs", "mount", "X:"}), 2);
+  EXPECT_EQ(Tarnwick({"nfs", "mount", "X:", "h:\\p", "--port", "0"}), 2);
+  EXPECT_EQ(Tarnwick({"nfs", "mount", "X:", "nocolon"}), 1);
+  EXPECT_EQ(err.str(), "Failed to parse the remote path. Expected 'hostname:\\path'.\n");
+}
+
 }  // namespace
 }  // namespace tw::console

@@ -84,7 +84,7 @@ std::string DeviceLocation(const DeviceRecord& r, CodePage& code_page) {
 
 int ListCommand(Context& ctx, const std::vector<std::string>& args) {
   if (!args.empty()) return UsageError(ctx, "list", "unexpected argument '" + args[0] + "'");
-  const Platform& p = ctx.machine.platform();
+  const Platform& p = ctx.platform;
   StorageBus bus(p);
   DiskMapping map(p);
   Status adapter = bus.SelectAdapter(0);
@@ -135,7 +135,7 @@ int UnplugCommand(Context& ctx, const std::vector<std::string>& args) {
   long long slot;
   if (args.size() != 1 || !ParseInt(args[0], 0, kSlotCount - 1, &slot))
     return UsageError(ctx, "unplug", "give one slot number from 0 to 7");
-  StorageBus bus(ctx.machine.platform());
+  StorageBus bus(ctx.platform);
   if (bus.SelectAdapter(0) != kOk) {
     ctx.err << "tarnwick unplug: no virtual SCSI adapter is present\n";
     return kExitFailed;

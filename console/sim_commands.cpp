@@ -1,5 +1,6 @@
 // tarnwick sim ...: sets up the simulated machine (what another program or
 // Windows itself would do to it), for tests and demonstrations.
+#include <algorithm>
 #include <filesystem>
 
 #include "base/text.h"
@@ -61,7 +62,7 @@ int Plug(Context& ctx, const std::vector<std::string>& args) {
     r.set_new_size(static_cast<uint64_t>(mb) << 20);
     r.set_image_disk_path(path);
   }
-  StorageBus bus(ctx.machine.platform());
+  StorageBus bus(ctx.platform);
   if (bus.SelectAdapter(0) != kOk) {
     ctx.err << "tarnwick sim: no virtual SCSI adapter is present\n";
     return kExitFailed;
@@ -115,6 +116,44 @@ int SimCommand(Context& ctx, const std::vector<std::string>& args) {
       return true;
     };
     done = "Disks plugged from now on get " + std::to_string(n) + " partition(s).";
+  } else if (what == "nfs-server" && args.size() >= 3) {
+    sim::NfsServer server;
+    server.address = args[1];
+    for (size_t b = 0; b <= args[2].size();) {
+      size_t e = args[2].find(',', b);
+      if (e == std::string::npos) e = args[2].size();
+      if (e > b) server.exports.push_back(args[2].substr(b, e - b));
+      b = e + 1;
+    }
+    for (size_t i = 3; i + 1 < args.size() + 1; i += 2) {
+      if (i + 1 >= args.size()) return UsageError(ctx, "sim", "option " + args[i] + " needs a value");
+      long long port;
+      if (args[i] == "--port" && ParseInt(args[i + 1], 1, 65535, &port)) server.port = static_cast<uint16_t>(port);
+      else if (args[i] == "--user") server.user = args[i + 1];
+      else if (args[i] == "--password") server.password = args[i + 1];
+      else return UsageError(ctx, "sim", "unexpected argument '" + args[i] + "'");
+    }
+    if (std::count(server.address.begin(), server.address.end(), '.') != 3 || server.exports.empty())
+      return UsageError(ctx, "sim", "nfs-server needs a dotted address and exports such as /export/home,/data");
+    change = [=](sim::MachineState& s) {
+      for (auto it = s.nfs_servers.begin(); it != s.nfs_servers.end();)
+        it = it->address == server.address && it->port == server.port ? s.nfs_servers.erase(it) : it + 1;
+      s.nfs_servers.push_back(server);
+      return true;
+    };
+    done = "The NFS server " + server.address + ":" + std::to_string(server.port) + " exports " + args[2] + ".";
+  } else if (what == "net-share" && args.size() == 3 && VolumeName(args[1], &volume) && volume.size() == 2) {
+    sim::NetConnection c;
+    c.local = volume;
+    c.remote = args[2];
+    c.provider = "Microsoft Windows Network";
+    c.comment = "a file share of another provider";
+    c.connected = c.remembered = true;
+    change = [=](sim::MachineState& s) {
+      s.net_connections.push_back(c);
+      return true;
+    };
+    done = volume + " is connected to " + args[2] + " by another network provider.";
   } else if (what == "reset" && args.size() == 1) {
     change = [](sim::MachineState& s) {
       s = sim::MachineState{};

@@ -16,6 +16,11 @@
 #include "storagebus/disk_mapping.h"
 #include "storagebus/storage_bus.h"
 #include "storagebus/wmi_query.h"
+#include "platform/file_system.h"
+#include "platform/registry.h"
+#include "platform/wnet.h"
+#include "shares/nfs_shares.h"
+#include "shares/server_list.h"
 
 namespace tw {
 namespace {
@@ -93,6 +98,85 @@ TEST_F(Win32PortTest, SystemServices) {
   uint64_t before = p().clock->TickMs();
   p().clock->SleepMs(20);
   EXPECT_GE(p().clock->TickMs(), before + 10);
+}
+
+TEST_F(Win32PortTest, RegistryRoundTrip) {
+  Registry& r = *p().registry;
+  r.DeleteTree(kHkeyCurrentUser, u"Software\\TarnwickPortTest");
+  ScopedRegKey key(r);
+  ASSERT_EQ(r.CreateKey(kHkeyCurrentUser, u"Software\\TarnwickPortTest\\Inner", key.out()), kOk);
+  ASSERT_EQ(r.SetString(key.get(), u"Text", u"sixteen-chars-xx"), kOk);
+  ASSERT_EQ(r.SetDword(key.get(), u"Number", 6260), kOk);
+  std::u16string text;
+  EXPECT_EQ(r.QueryString(key.get(), u"Text", 32, &text), kErrMoreData);  // 16 characters need 34 bytes
+  ASSERT_EQ(r.QueryString(key.get(), u"Text", 34, &text), kOk);
+  EXPECT_EQ(text, u"sixteen-chars-xx");
+  uint32_t n = 0;
+  ASSERT_EQ(r.QueryDword(key.get(), u"Number", &n), kOk);
+  EXPECT_EQ(n, 6260u);
+  EXPECT_EQ(r.QueryString(key.get(), u"Missing", 64, &text), kErrFileNotFound);
+  ScopedRegKey parent(r);
+  ASSERT_EQ(r.OpenKey(kHkeyCurrentUser, u"Software\\TarnwickPortTest", parent.out()), kOk);
+  std::u16string child;
+  ASSERT_EQ(r.EnumKey(parent.get(), 0, &child), kOk);
+  EXPECT_EQ(child, u"Inner");
+  EXPECT_EQ(r.EnumKey(parent.get(), 1, &child), kErrNoMoreItems);
+  EXPECT_EQ(r.DeleteValue(key.get(), u"Text"), kOk);
+  EXPECT_EQ(r.DeleteValue(key.get(), u"Text"), kErrFileNotFound);
+  EXPECT_EQ(r.DeleteTree(kHkeyCurrentUser, u"Software\\TarnwickPortTest"), kOk);
+  ScopedRegKey gone(r);
+  EXPECT_EQ(r.OpenKey(kHkeyCurrentUser, u"Software\\TarnwickPortTest", gone.out()), kErrFileNotFound);
+}
+
+TEST_F(Win32PortTest, ServerListOnTheRealRegistry) {
+  DeleteServerEntries(p(), 0);
+  WriteServerEntry(p(), 0, {u"A", 1});
+  WriteServerEntry(p(), 1, {u"B", 2});
+  RecordUsedServer(p(), u"b", 3);
+  auto list = ReadServerList(p());
+  ASSERT_EQ(list.size(), 2u);
+  EXPECT_EQ(list[0].server, u"b");
+  EXPECT_EQ(list[0].port, 3u);
+  EXPECT_EQ(list[1].server, u"A");
+  DeleteServerEntries(p(), 0);
+  EXPECT_TRUE(ReadServerList(p()).empty());
+}
+
+TEST_F(Win32PortTest, NetworkCallsFailWithoutANetworkProvider) {
+  std::u16string remote;
+  Status st = p().wnet->GetConnection(u"X:", 260, &remote);
+  EXPECT_NE(st, kOk);  // 1200 under Wine
+  std::u16string text = u"127.0.0.1:\\export";
+  st = MountNfsShare(u"X:", &text, false, u"", u"", 6260, p());
+  EXPECT_NE(st, kOk);  // 1222 under Wine: no network
+  WNetEnumHandle h = 0;
+  st = p().wnet->OpenEnum(kResourceConnected, kResourceTypeDisk, 0, &h);
+  if (st == kOk) p().wnet->CloseEnum(h);
+  uint32_t size = 0;
+  Status list = ListNfsShares(false, nullptr, &size, p());
+  EXPECT_TRUE(list == kOk || list == st) << list;
+  EXPECT_EQ(size, 0u);
+  ExportQueryRequest request;
+  Bytes reply(64);
+  uint32_t reply_size = 64;
+  EXPECT_EQ(QueryServerExports(request, &reply, &reply_size, p()), kErrFileNotFound);  // no redirector
+}
+
+TEST_F(Win32PortTest, FileSystemCalls) {
+  FileSystem& fs = *p().file_system;
+  std::u16string target;
+  EXPECT_EQ(fs.QueryDosName(u"C:", &target), kOk);
+  EXPECT_FALSE(target.empty());
+  EXPECT_EQ(fs.QueryDosName(u"Q:", &target), kErrFileNotFound);
+  std::u16string label, fsname;
+  uint32_t serial = 0, flags = 0;
+  ASSERT_EQ(fs.GetVolumeInfo(u"C:\\", &label, &serial, &flags, &fsname), kOk);
+  EXPECT_FALSE(fsname.empty());
+  EXPECT_TRUE(fs.PathExists(u"C:\\windows"));
+  EXPECT_FALSE(fs.PathExists(u"C:\\no\\such\\thing"));
+  EXPECT_EQ(fs.MakeDirectory(u"C:\\no\\such\\thing"), kErrPathNotFound);
+  std::u16string program = fs.ProgramPath();
+  EXPECT_TRUE(EqualsNoCase(program.substr(program.size() - 4), u".exe"));
 }
 
 TEST(Win32MachineChoiceTest, SimulatedMachineOnRequest) {
