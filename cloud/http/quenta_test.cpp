@@ -282,6 +282,17 @@ TEST_F(QuentaTest, ProxyAccountOnlyWhenBothAreGiven) {
   EXPECT_EQ(net_.options[1], std::make_pair(tw::kInternetOptionProxyPassword, std::u16string(u"secret")));
 }
 
+TEST_F(QuentaTest, ClientDestroyedMidPostClosesItsHandles) {
+  {
+    CHttpClientT client(net_, cp_);
+    client.AddParam(u"A", u"1");
+    client.OpenPostRequest(u"http://h/", 0);
+    client._ProceedPostContext();
+    EXPECT_EQ(net_.open.size(), 3u);
+  }
+  EXPECT_TRUE(net_.open.empty());
+}
+
 TEST_F(QuentaTest, PartialWritesAreCompleted) {
   net_.max_write = 100;
   CHttpClientT client(net_, cp_);
