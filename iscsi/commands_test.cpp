@@ -1,0 +1,122 @@
+// The console commands over a scripted loopback target and an in-memory
+// registry.
+#include "iscsi/iscsi_commands.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "base/text.h"
+#include "iscsi/testing/memory_registry.h"
+#include "iscsi/testing/scripted_target.h"
+
+namespace tw {
+namespace {
+
+using testing::Keys;
+using testing::Request;
+using testing::ScriptedTarget;
+using testing::TargetConnection;
+
+const std::u16string kPortalsPath = u"HKLM\\SYSTEM\\CurrentControlSet\\Services\\VScsiPrt\\Portals";
+
+// Answers `value` with the keys, any other value with an empty answer.
+ScriptedTarget::Handler Portal(Keys all, std::string value = "All") {
+  return [all, value](TargetConnection& c) {
+    Request r;
+    if (!c.Read(&r)) return;
+    c.Send(testing::LoginResponse(0x81, {{"AuthMethod", "None"}}));
+    if (!c.Read(&r)) return;
+    c.Send(testing::LoginResponse(0x87, {}));
+    if (!c.Read(&r)) return;
+    const bool answer = r.Key("SendTargets") == value;
+    c.Send(testing::TextResponse(answer ? testing::TextData(all) : Bytes{}, true));
+    if (c.Read(&r)) c.Send(testing::LogoutResponse());
+    c.WaitForClose();
+  };
+}
+
+class CommandsTest : public ::testing::Test {
+ protected:
+  CommandsTest() : sockets_(NewSystemSockets()) {
+    platform_.sockets = sockets_.get();
+    platform_.registry = &registry_;
+  }
+  int Discover(const std::vector<std::string>& args) {
+    out_.str("");
+    err_.str("");
+    return RunDiscoverCommand(args, platform_, out_, err_);
+  }
+  int Portals(const std::vector<std::string>& args) {
+    out_.str("");
+    err_.str("");
+    return RunPortalsCommand(args, platform_, out_, err_);
+  }
+  std::unique_ptr<Sockets> sockets_;
+  testing::MemoryRegistry registry_;
+  Platform platform_;
+  std::ostringstream out_, err_;
+};
+
+TEST_F(CommandsTest, DiscoverListsTargetsWithKindAndPortals) {
+  auto portal = Portal({{"TargetName", "iqn.t:a"}, {"TargetName", "iqn.t:b"}});
+  ScriptedTarget target(*sockets_, {portal, portal, portal});
+  const std::string where = "127.0.0.1:" + std::to_string(target.port());
+  EXPECT_EQ(Discover({where}), 0) << err_.str();
+  target.Join();
+  EXPECT_EQ(out_.str(), "iqn.t:a\tShared\t" + where + "\niqn.t:b\tShared\t" + where + "\n");
+}
+
+TEST_F(CommandsTest, DiscoverWithAVendorValueAsksOnce) {
+  auto portal = Portal({{"TargetName", "iqn.t:p"}}, "Private");
+  ScriptedTarget target(*sockets_, {portal});
+  EXPECT_EQ(Discover({"discover", "127.0.0.1:" + std::to_string(target.port()), "--value", "private"}), 0);
+  EXPECT_EQ(target.Join().size(), 1u);
+  EXPECT_EQ(out_.str(), "iqn.t:p\tPrivate\t127.0.0.1:" + std::to_string(target.port()) + "\n");
+}
+
+TEST_F(CommandsTest, DiscoverReportsAnUnreachablePortal) {
+  const uint16_t port = testing::ClosedLoopbackPort(*sockets_);
+  EXPECT_EQ(Discover({"127.0.0.1:" + std::to_string(port), "--value", "Private"}), 1);
+  EXPECT_EQ(err_.str(), "Can't connect to the host 127.0.0.1, error code: 274d.\n");
+  EXPECT_EQ(out_.str(), "");
+}
+
+TEST_F(CommandsTest, DiscoverUsage) {
+  EXPECT_EQ(Discover({}), 2);
+  EXPECT_EQ(Discover({"127.0.0.1", "--value", "Some"}), 2);
+  EXPECT_EQ(Discover({"127.0.0.1:0"}), 2);
+  EXPECT_EQ(Discover({"127.0.0.1:99999"}), 2);
+  EXPECT_EQ(Discover({"a", "b"}), 2);
+  Platform none;
+  EXPECT_EQ(RunDiscoverCommand({"127.0.0.1"}, none, out_, err_), 1);
+}
+
+TEST_F(CommandsTest, PortalsAddListRemove) {
+  auto portal = Portal({{"TargetName", "iqn.t:a"}});
+  // add: 3 passes; list: 3 passes; remove: 3 passes.
+  ScriptedTarget target(*sockets_, std::vector<ScriptedTarget::Handler>(9, portal));
+  const std::string where = "127.0.0.1:" + std::to_string(target.port());
+  EXPECT_EQ(Portals({"add", where}), 0) << err_.str();
+  EXPECT_EQ(out_.str(), where + "\t1 target\n");
+  EXPECT_EQ(registry_.GetString(kPortalsPath + u"\\Portal0", u"Address"), u"127.0.0.1");
+  EXPECT_EQ(registry_.GetString(kPortalsPath + u"\\Portal0", u"Port"), U16(std::to_string(target.port())));
+  // A registered portal that is not discovered (its port text is empty)
+  // shows as not reached.
+  registry_.PutString(kPortalsPath + u"\\Portal1", u"Address", u"10.9.9.9");
+  registry_.PutString(kPortalsPath + u"\\Portal1", u"Port", u"");
+  EXPECT_EQ(Portals({"portals"}), 0);
+  EXPECT_EQ(out_.str().substr(0, where.size() + 9), where + "\t1 target");
+  EXPECT_NE(out_.str().find("10.9.9.9:\tnot reached\n"), std::string::npos) << out_.str();
+  EXPECT_EQ(Portals({"remove", where}), 0) << err_.str();
+  EXPECT_EQ(out_.str(), "");
+  EXPECT_TRUE(registry_.KeysUnder(kPortalsPath).empty());
+  target.Join();
+  EXPECT_EQ(Portals({"remove", where}), 1);
+  EXPECT_EQ(Portals({"add"}), 2);
+  EXPECT_EQ(Portals({"add", "host:0"}), 2);
+  EXPECT_EQ(Portals({"frob", "x"}), 2);
+}
+
+}  // namespace
+}  // namespace tw

@@ -1,0 +1,239 @@
+#include "iscsi/discovery.h"
+
+#include <algorithm>
+
+#include "base/text.h"
+#include "iscsi/connection.h"
+#include "iscsi/login.h"
+#include "iscsi/pdu.h"
+#include "platform/system_services.h"
+
+namespace tw {
+namespace {
+
+constexpr uint32_t kTextDataCapacity = 48;
+constexpr size_t kMaxNameChars = 255;
+
+bool EqualsNoCase8(std::string_view a, std::string_view b) {
+  return EqualsNoCase(std::u16string(a.begin(), a.end()), std::u16string(b.begin(), b.end()));
+}
+
+std::u16string Widen(std::string_view bytes) {
+  std::u16string s;
+  s.reserve(bytes.size());
+  for (char c : bytes) s += static_cast<char16_t>(static_cast<unsigned char>(c));
+  return s;
+}
+
+// step 6 of the discovery over the joined data of the exchange.
+void CollectNames(IscsiSession& session, ConstByteSpan data) {
+  static constexpr std::string_view kTargetName = "TargetName=";
+  for (std::string_view entry : TextEntries(data)) {
+    if (entry.substr(0, kTargetName.size()) != kTargetName) continue;
+    std::string_view name = entry.substr(kTargetName.size(), kMaxNameChars);
+    if (!name.empty()) session.discovered.emplace_back(name);
+  }
+}
+
+std::unique_ptr<IscsiPdu> BuildTextRequest(IscsiSession& session, std::string_view value) {
+  auto pdu = NewPdu(0, kTextDataCapacity);
+  ByteSpan b = pdu->Bhs();
+  PutU8(b, bhs::kOpcode, kOpTextRequest);
+  PutU8(b, bhs::kFlags, kFinalBit);
+  PutU32LE(b, bhs::kInitiatorTaskTag, session.textTaskTag++);
+  PutU32BE(b, bhs::kTargetTransferTag, kTransferTagNone);
+  PutU32BE(b, bhs::kCmdSn, session.cmdSN);
+  PutU32BE(b, bhs::kExpStatSn, session.current->expStatSN);
+  AddTextKey(*pdu, "SendTargets", value.empty() ? std::string_view("All") : value);
+  return pdu;
+}
+
+std::unique_ptr<IscsiPdu> BuildLogoutRequest(IscsiSession& session) {
+  auto pdu = NewPdu(0, 0);
+  ByteSpan b = pdu->Bhs();
+  PutU8(b, bhs::kOpcode, kOpLogoutRequest);
+  PutU8(b, bhs::kFlags, kFinalBit);  // reason code 0: close the session
+  const uint8_t tag[4] = {0x44, 0x44, 0xFF, 0xFF};
+  PutBytes(b, bhs::kInitiatorTaskTag, tag, 4);
+  PutU16BE(b, bhs::kCid, static_cast<uint16_t>(session.current->cid));
+  PutU32BE(b, bhs::kCmdSn, session.cmdSN);
+  PutU32BE(b, bhs::kExpStatSn, session.current->expStatSN);
+  return pdu;
+}
+
+}  // namespace
+
+void IscsiLists::AddPortal(uint32_t address, uint16_t port) {
+  const IscsiPortal p{address, port};
+  if (std::find(portals_.begin(), portals_.end(), p) == portals_.end()) portals_.push_back(p);
+}
+
+void IscsiLists::RemovePortal(uint32_t address, uint16_t port) {
+  const IscsiPortal p{address, port};
+  portals_.erase(std::remove(portals_.begin(), portals_.end(), p), portals_.end());
+}
+
+IscsiTarget& IscsiLists::RecordTarget(std::u16string_view name, bool isPrivate,
+                                      uint32_t portalAddress) {
+  for (IscsiTarget& t : targets_)
+    if (EqualsNoCase(t.name, name)) return t;
+  IscsiTarget t;
+  t.name = std::u16string(name.substr(0, kMaxNameChars));
+  t.isPrivate = isPrivate;
+  t.portalAddress = portalAddress;
+  targets_.push_back(std::move(t));
+  return targets_.back();
+}
+
+void IscsiLists::AddTargetPortal(IscsiTarget& entry, uint32_t address, uint16_t port) {
+  const IscsiPortal p{address, port};
+  if (std::find(entry.portals.begin(), entry.portals.end(), p) == entry.portals.end())
+    entry.portals.push_back(p);
+}
+
+void IscsiLists::DropTargetsOfPortal(uint32_t address) {
+  targets_.erase(std::remove_if(targets_.begin(), targets_.end(),
+                                [&](const IscsiTarget& t) { return t.portalAddress == address; }),
+                 targets_.end());
+}
+
+int SendTargets(IscsiSession& session, std::string_view value) {
+  IscsiConnection* c = session.current;
+  if (!c) return kIscsiRejected;
+  std::unique_ptr<IscsiPdu> request = BuildTextRequest(session, value);
+  int rc = SendPdu(session.sockets, c->socket, *request);
+  if (rc != 0) {
+    c->state = kConnFailed;
+    return rc;
+  }
+  request.reset();
+
+  Bytes joined;
+  rc = 0;
+  for (;;) {
+    int error = 0;
+    std::unique_ptr<IscsiPdu> response = ReceivePdu(session, c->socket, &error);
+    if (!response) {
+      c->state = kConnFailed;
+      rc = error;
+      break;
+    }
+    if (response->Opcode() != kOpTextResponse) {
+      c->state = kConnFailed;
+      rc = kIscsiRejected;
+      break;
+    }
+    ++c->expStatSN;
+    const ConstByteSpan data = response->UsedData();
+    if (data.size > kMaxSendTargetsData - joined.size()) {
+      c->state = kConnFailed;
+      rc = kIscsiRejected;
+      break;
+    }
+    joined.insert(joined.end(), data.data, data.data + data.size);
+    if (GetU32BE(response->Bhs(), bhs::kTargetTransferTag) == kTransferTagNone) {
+      CollectNames(session, joined);
+      return 0;
+    }
+  }
+  // A broken exchange: keep the entries that arrived whole.
+  size_t complete = joined.size();
+  while (complete > 0 && joined[complete - 1] != 0) --complete;
+  CollectNames(session, ConstByteSpan(joined.data(), complete));
+  return rc;
+}
+
+int Logout(IscsiSession& session) {
+  IscsiConnection* c = session.current;
+  if (!c || c->state == kConnLoggedOut) return 0;
+  c->state = kConnLogoutSending;
+  std::unique_ptr<IscsiPdu> request = BuildLogoutRequest(session);
+  int rc = SendPdu(session.sockets, c->socket, *request);
+  if (rc != 0) return rc;
+  c->state = kConnLogoutSent;
+  request.reset();
+  int error = 0;
+  std::unique_ptr<IscsiPdu> response = ReceivePdu(session, c->socket, &error);
+  if (!response) return error;
+  if (response->Opcode() != kOpLogoutResponse || GetU8(response->Bhs(), bhs::kResponse) != 0)
+    return kIscsiRejected;
+  c->state = kConnLoggedOut;
+  session.loggedIn = false;
+  return 0;
+}
+
+int IscsiDiscovery::DiscoverPortal(uint32_t address, uint16_t port, std::string_view value,
+                                   bool replace, size_t* namesFound) {
+  if (namesFound) *namesFound = 0;
+  IscsiSession session(sockets_, config_, address, port);
+  int result = OpenConnection(session);
+  if (result == 0) {
+    int rc = Login(session);
+    if (rc == kIscsiRejected) {
+      result = kIscsiRejected;
+    } else {
+      if (session.loggedIn && SendTargets(session, value) == kIscsiRejected) {
+        result = kIscsiRejected;
+      } else {
+        Logout(session);
+        CloseConnection(session, session.current);
+        result = 0;
+      }
+    }
+  }
+  // Step 7 on: the session's destructor closes what is still open.
+  if (namesFound) *namesFound = session.discovered.size();
+  if (session.discovered.empty()) return result;
+  if (replace) {
+    lists_.DropTargetsOfPortal(address);
+    lists_.AddPortal(address, port);
+  }
+  const bool isPrivate = EqualsNoCase8(value, "Private");
+  for (const std::string& name : session.discovered) {
+    IscsiTarget& entry = lists_.RecordTarget(Widen(name), isPrivate, address);
+    lists_.AddTargetPortal(entry, address, port);
+  }
+  return 0;
+}
+
+int IscsiDiscovery::ResolveHost(std::u16string_view hostText, uint32_t* address) {
+  std::string ansi;
+  if (code_page_) {
+    ansi = code_page_->ToAnsi(hostText);
+  } else {
+    for (char16_t ch : hostText) ansi += ch < 0x80 ? static_cast<char>(ch) : '?';
+  }
+  if (ansi.size() > kMaxNameChars) ansi.resize(kMaxNameChars);
+  const uint32_t dotted = sockets_.InetAddr(ansi);
+  if (dotted != kInaddrNone) {
+    *address = dotted;
+    return 0;
+  }
+  std::vector<uint32_t> addresses;
+  if (!sockets_.GetHostByName(ansi, &addresses) || addresses.empty()) {
+    int e = sockets_.LastError();
+    return e ? e : kWsaHostNotFound;
+  }
+  *address = addresses.front();
+  return 0;
+}
+
+int IscsiDiscovery::DiscoverHost(std::u16string_view hostText, uint16_t port,
+                                 std::string_view value) {
+  uint32_t address = 0;
+  int rc = ResolveHost(hostText, &address);
+  if (rc != 0) return rc;
+  if (!value.empty() && !EqualsNoCase8(value, "All")) return DiscoverPortal(address, port, value, true);
+
+  size_t shared = 0, priv = 0;
+  const int pass1 = DiscoverPortal(address, port, "Shared", true, &shared);
+  const int pass2 = DiscoverPortal(address, port, "Private", false, &priv);
+  if (shared + priv > 0) return (pass1 == 0 || pass2 == 0) ? 0 : pass2;
+  // Neither vendor value named a target (a standard target answers both
+  // with an empty Text Response): ask for every target. A portal that
+  // failed both passes is asked too, as the third pass does.
+  const int pass3 = DiscoverPortal(address, port, value.empty() ? "All" : value, true);
+  return (pass1 == 0 || pass2 == 0) ? 0 : pass3;
+}
+
+}  // namespace tw

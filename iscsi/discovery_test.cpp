@@ -1,0 +1,436 @@
+// Discovery with the standard-target fixes, against a scripted target on loopback
+// (real sockets: natively POSIX, under Wine ws2_32).
+#include "iscsi/discovery.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <map>
+
+#include "base/text.h"
+#include "iscsi/connection.h"
+#include "iscsi/login.h"
+#include "iscsi/testing/scripted_target.h"
+#include "iscsi/testing/stream_sockets.h"
+
+namespace tw {
+namespace {
+
+using testing::Keys;
+using testing::LoginResponse;
+using testing::LogoutResponse;
+using testing::Request;
+using testing::ScriptedTarget;
+using testing::TargetConnection;
+using testing::TextData;
+using testing::TextResponse;
+
+const uint32_t kLoopback = HostToNet32(0x7F000001);
+
+// The two login exchanges as tgt answers them.
+bool AcceptLogin(TargetConnection& c) {
+  Request r;
+  if (!c.Read(&r)) return false;
+  c.Send(LoginResponse(0x81, {{"TargetPortalGroupTag", "1"}, {"AuthMethod", "None"}}));
+  if (!c.Read(&r)) return false;
+  c.Send(LoginResponse(0x87, {{"FirstBurstLength", "65536"}}));
+  return true;
+}
+
+void AnswerLogout(TargetConnection& c) {
+  Request r;
+  if (c.Read(&r)) c.Send(LogoutResponse());
+  c.WaitForClose();
+}
+
+// A portal that answers each SendTargets value from a table (an empty,
+// final answer for values it does not know), like tgt for "All" and a
+// vendor target for "Shared"/"Private".
+ScriptedTarget::Handler Portal(std::map<std::string, Keys> answers) {
+  return [answers](TargetConnection& c) {
+    if (!AcceptLogin(c)) return;
+    Request r;
+    if (!c.Read(&r)) return;
+    auto it = answers.find(r.Key("SendTargets"));
+    c.Send(TextResponse(it == answers.end() ? Bytes{} : TextData(it->second), true));
+    AnswerLogout(c);
+  };
+}
+
+std::vector<std::string> AskedValues(const std::vector<std::vector<Request>>& connections) {
+  std::vector<std::string> values;
+  for (const auto& requests : connections)
+    for (const Request& r : requests)
+      if (r.opcode() == 0x44) values.push_back(r.Key("SendTargets"));
+  return values;
+}
+
+std::vector<std::string> Names(const IscsiLists& lists) {
+  std::vector<std::string> names;
+  for (const IscsiTarget& t : lists.targets()) names.push_back(Utf16ToUtf8(t.name));
+  return names;
+}
+
+class DiscoveryTest : public ::testing::Test {
+ protected:
+  DiscoveryTest() : sockets_(NewSystemSockets()) {
+    config_.connectTimeoutMs = 1000;
+    config_.ioTimeoutMs = 2000;
+  }
+  IscsiDiscovery Discovery() { return IscsiDiscovery(*sockets_, lists_, config_); }
+  std::unique_ptr<Sockets> sockets_;
+  InitiatorConfig config_;
+  IscsiLists lists_;
+};
+
+TEST_F(DiscoveryTest, StandardTargetIsFoundByTheAllPass) {
+  const Keys all = {{"TargetName", "iqn.2026-01.test:disk1"}, {"TargetAddress", "127.0.0.1:3260,1"},
+                    {"TargetName", "iqn.2026-01.test:disk2"}, {"TargetAddress", "127.0.0.1:3260,1"}};
+  auto portal = Portal({{"All", all}});
+  ScriptedTarget target(*sockets_, {portal, portal, portal});
+  auto discovery = Discovery();
+  EXPECT_EQ(discovery.DiscoverHost(u"127.0.0.1", target.port(), ""), 0);
+  const auto& connections = target.Join();
+  EXPECT_EQ(AskedValues(connections), (std::vector<std::string>{"Shared", "Private", "All"}));
+  EXPECT_EQ(Names(lists_), (std::vector<std::string>{"iqn.2026-01.test:disk1", "iqn.2026-01.test:disk2"}));
+  for (const IscsiTarget& t : lists_.targets()) {
+    EXPECT_FALSE(t.isPrivate);
+    EXPECT_EQ(t.portalAddress, kLoopback);
+    ASSERT_EQ(t.portals.size(), 1u);
+    EXPECT_EQ(t.portals[0].port, target.port());
+  }
+  ASSERT_EQ(lists_.portals().size(), 1u);
+  EXPECT_EQ(lists_.portals()[0], (IscsiPortal{kLoopback, target.port()}));
+  // Every session logged out: Login, Login, Text, Logout on each connection.
+  for (const auto& requests : connections) {
+    ASSERT_EQ(requests.size(), 4u);
+    EXPECT_EQ(requests[3].opcode(), 0x46);
+  }
+}
+
+TEST_F(DiscoveryTest, VendorTargetKindsAndNoAllPass) {
+  auto portal = Portal({{"Shared", {{"TargetName", "iqn.v:shared"}}},
+                        {"Private", {{"TargetName", "iqn.v:private"}}},
+                        {"All", {{"TargetName", "iqn.v:never-asked"}}}});
+  ScriptedTarget target(*sockets_, {portal, portal});
+  auto discovery = Discovery();
+  EXPECT_EQ(discovery.DiscoverHost(u"127.0.0.1", target.port(), "All"), 0);
+  EXPECT_EQ(AskedValues(target.Join()), (std::vector<std::string>{"Shared", "Private"}));
+  ASSERT_EQ(lists_.targets().size(), 2u);
+  EXPECT_FALSE(lists_.targets()[0].isPrivate);
+  EXPECT_TRUE(lists_.targets()[1].isPrivate);
+  EXPECT_EQ(lists_.portals().size(), 1u);
+}
+
+TEST_F(DiscoveryTest, PrivateOnlyAnswerDoesNotRecordThePortal) {
+  auto portal = Portal({{"Private", {{"TargetName", "iqn.v:p1"}, {"TargetName", "iqn.v:p2"}}}});
+  ScriptedTarget target(*sockets_, {portal, portal});
+  auto discovery = Discovery();
+  EXPECT_EQ(discovery.DiscoverHost(u"127.0.0.1", target.port(), ""), 0);
+  target.Join();
+  ASSERT_EQ(lists_.targets().size(), 2u);
+  EXPECT_TRUE(lists_.targets()[0].isPrivate);
+  EXPECT_TRUE(lists_.portals().empty());
+}
+
+TEST_F(DiscoveryTest, AnswerSplitOverTwoResponsesWithAKeyCutAtTheBoundary) {
+  const Bytes whole = TextData({{"TargetName", "iqn.2026-01.test:alpha"},
+                                {"TargetAddress", "127.0.0.1:3260,1"},
+                                {"TargetName", "iqn.2026-01.test:beta"},
+                                {"TargetAddress", "127.0.0.1:3260,1"}});
+  const size_t cut = 23 + 31 + 16;  // inside the second "TargetName=" value
+  ScriptedTarget target(*sockets_, {[&](TargetConnection& c) {
+    if (!AcceptLogin(c)) return;
+    Request r;
+    c.Read(&r);
+    // Both parts sent at once, in small pieces, without being asked.
+    Bytes both = TextResponse(Bytes(whole.begin(), whole.begin() + cut), false);
+    Bytes rest = TextResponse(Bytes(whole.begin() + cut, whole.end()), true);
+    both.insert(both.end(), rest.begin(), rest.end());
+    c.SendInPieces(both, 7);
+    AnswerLogout(c);
+  }});
+  auto discovery = Discovery();
+  EXPECT_EQ(discovery.DiscoverPortal(kLoopback, target.port(), "All", true), 0);
+  target.Join();
+  EXPECT_EQ(Names(lists_), (std::vector<std::string>{"iqn.2026-01.test:alpha", "iqn.2026-01.test:beta"}));
+}
+
+TEST_F(DiscoveryTest, ThreeAddressesOfOneTargetAndCaseInsensitiveNamesAcrossPortals) {
+  auto first = Portal({{"All", {{"TargetName", "iqn.t:One"}, {"TargetAddress", "a"},
+                                {"TargetAddress", "b"}, {"TargetAddress", "c"}}}});
+  auto second = Portal({{"Private", {{"TargetName", "IQN.T:one"}, {"TargetName", "iqn.t:two"}}}});
+  ScriptedTarget a(*sockets_, {first});
+  ScriptedTarget b(*sockets_, {second});
+  auto discovery = Discovery();
+  EXPECT_EQ(discovery.DiscoverPortal(kLoopback, a.port(), "All", true), 0);
+  EXPECT_EQ(discovery.DiscoverPortal(kLoopback, b.port(), "Private", false), 0);
+  a.Join();
+  b.Join();
+  ASSERT_EQ(lists_.targets().size(), 2u);
+  const IscsiTarget& one = lists_.targets()[0];
+  EXPECT_EQ(one.name, u"iqn.t:One");  // as first recorded
+  EXPECT_FALSE(one.isPrivate);
+  ASSERT_EQ(one.portals.size(), 2u);
+  EXPECT_EQ(one.portals[0].port, a.port());
+  EXPECT_EQ(one.portals[1].port, b.port());
+  EXPECT_TRUE(lists_.targets()[1].isPrivate);
+}
+
+TEST_F(DiscoveryTest, ReplaceDropsTheTargetsOfTheAddressOnlyWhenTheAnswerNamesOne) {
+  IscsiTarget& old = lists_.RecordTarget(u"iqn.old", false, kLoopback);
+  lists_.AddTargetPortal(old, kLoopback, 1);
+  lists_.RecordTarget(u"iqn.elsewhere", false, HostToNet32(0x0A000001));
+  auto empty = Portal({});
+  auto named = Portal({{"All", {{"TargetName", "iqn.new"}}}});
+  ScriptedTarget target(*sockets_, {empty, named});
+  auto discovery = Discovery();
+  EXPECT_EQ(discovery.DiscoverPortal(kLoopback, target.port(), "All", true), 0);
+  EXPECT_EQ(Names(lists_), (std::vector<std::string>{"iqn.old", "iqn.elsewhere"}));
+  EXPECT_EQ(discovery.DiscoverPortal(kLoopback, target.port(), "All", true), 0);
+  target.Join();
+  EXPECT_EQ(Names(lists_), (std::vector<std::string>{"iqn.elsewhere", "iqn.new"}));
+}
+
+TEST_F(DiscoveryTest, RefusedPortalGives10061AndRecordsNothing) {
+  const uint16_t port = testing::ClosedLoopbackPort(*sockets_);
+  config_.connectTimeoutMs = 300;
+  auto discovery = Discovery();
+  EXPECT_EQ(discovery.DiscoverPortal(kLoopback, port, "All", true), kWsaEConnRefused);
+  // DiscoverHost runs all three passes and returns the last one's error.
+  EXPECT_EQ(discovery.DiscoverHost(u"127.0.0.1", port, ""), kWsaEConnRefused);
+  EXPECT_TRUE(lists_.targets().empty());
+  EXPECT_TRUE(lists_.portals().empty());
+}
+
+TEST_F(DiscoveryTest, RefusedPortalWaitsTheFiveSecondsOfPartThreeOne) {
+  // The connect wait as it is: a refused connect is not writable, so
+  // select runs out and the result is 10061 (as Windows answers).
+  const uint16_t port = testing::ClosedLoopbackPort(*sockets_);
+  IscsiSession session(*sockets_, InitiatorConfig{}, kLoopback, port);
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(OpenConnection(session), kWsaEConnRefused);
+  const auto waited = std::chrono::steady_clock::now() - start;
+  EXPECT_GE(waited, std::chrono::milliseconds(4500));
+  EXPECT_LT(waited, std::chrono::milliseconds(8000));
+  EXPECT_TRUE(session.connections.empty());  // the record is freed
+  EXPECT_EQ(session.current, nullptr);
+  EXPECT_EQ(session.connectionCounter, 0u);
+}
+
+TEST_F(DiscoveryTest, SilentPortalGives10061) {
+  testing::FullBacklogListener silent(*sockets_);
+  SocketHandle s = CreateInitiatorSocket(*sockets_);
+  ASSERT_NE(s, kInvalidSocket);
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(ConnectWithTimeout(*sockets_, s, kLoopback, HostToNet16(silent.port()), 400),
+            kWsaEConnRefused);
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(350));
+  sockets_->CloseSocket(s);
+}
+
+TEST_F(DiscoveryTest, SilentPeerTimesOutAndNothingIsRecorded) {
+  config_.ioTimeoutMs = 300;
+  ScriptedTarget target(*sockets_, {[](TargetConnection& c) {
+    Request r;
+    c.Read(&r);  // the first login request, never answered
+    c.Read(&r);  // the logout the initiator still tries
+    c.WaitForClose();
+  }});
+  auto discovery = Discovery();
+  size_t names = 99;
+  // A login that failed with a socket error: logout attempted, 0, no targets.
+  EXPECT_EQ(discovery.DiscoverPortal(kLoopback, target.port(), "All", true, &names), 0);
+  EXPECT_EQ(names, 0u);
+  const auto& connections = target.Join();
+  ASSERT_EQ(connections[0].size(), 2u);
+  EXPECT_EQ(connections[0][1].opcode(), 0x46);
+  EXPECT_TRUE(lists_.portals().empty());
+}
+
+TEST_F(DiscoveryTest, PeerThatClosesMidPduRejectsTheLogin) {
+  ScriptedTarget target(*sockets_, {[](TargetConnection& c) {
+    Request r;
+    c.Read(&r);
+    Bytes half = LoginResponse(0x81, {{"AuthMethod", "None"}});
+    half.resize(30);
+    c.Send(half);
+  }});
+  auto discovery = Discovery();
+  EXPECT_EQ(discovery.DiscoverPortal(kLoopback, target.port(), "All", true), -1);
+  target.Join();
+}
+
+TEST_F(DiscoveryTest, WrongTextOpcodeKeepsTheNamesAlreadyReceived) {
+  const auto answer = [](bool firstPart) {
+    return [firstPart](TargetConnection& c) {
+      if (!AcceptLogin(c)) return;
+      Request r;
+      c.Read(&r);
+      if (firstPart) c.Send(TextResponse(TextData({{"TargetName", "iqn.first"}}), false));
+      c.Send(LoginResponse(0x87, {{"TargetName", "iqn.not-a-text-response"}}));
+      c.WaitForClose();
+    };
+  };
+  ScriptedTarget target(*sockets_, {answer(false), answer(true)});
+  auto discovery = Discovery();
+  EXPECT_EQ(discovery.DiscoverPortal(kLoopback, target.port(), "All", true), -1);
+  EXPECT_TRUE(lists_.targets().empty());
+  EXPECT_EQ(discovery.DiscoverPortal(kLoopback, target.port(), "All", true), 0);
+  target.Join();
+  EXPECT_EQ(Names(lists_), (std::vector<std::string>{"iqn.first"}));
+}
+
+TEST_F(DiscoveryTest, DataInChainAsTextAnswerIsRejected) {
+  ScriptedTarget target(*sockets_, {[](TargetConnection& c) {
+    if (!AcceptLogin(c)) return;
+    Request r;
+    c.Read(&r);
+    testing::PduSpec s;
+    s.opcode = 0x25;
+    s.data = TextData({{"TargetName", "iqn.in-data-in"}});
+    c.Send(testing::Pdu(s));
+    s.flags = 0x80;
+    c.Send(testing::Pdu(s));
+    c.WaitForClose();
+  }});
+  auto discovery = Discovery();
+  EXPECT_EQ(discovery.DiscoverPortal(kLoopback, target.port(), "All", true), -1);
+  target.Join();
+  EXPECT_TRUE(lists_.targets().empty());
+}
+
+TEST_F(DiscoveryTest, TargetWaitingForAContinuationRequestTimesOutWithTheNamesSoFar) {
+  config_.ioTimeoutMs = 300;
+  ScriptedTarget target(*sockets_, {[](TargetConnection& c) {
+    if (!AcceptLogin(c)) return;
+    Request r;
+    c.Read(&r);
+    Bytes data = TextData({{"TargetName", "iqn.whole"}, {"TargetAddress", "x"}});
+    const std::string cut = "TargetName=iqn.cu";
+    data.insert(data.end(), cut.begin(), cut.end());
+    c.Send(TextResponse(data, false));
+    c.Read(&r);  // the logout after the time-out
+    c.WaitForClose();
+  }});
+  auto discovery = Discovery();
+  EXPECT_EQ(discovery.DiscoverPortal(kLoopback, target.port(), "All", true), 0);
+  target.Join();
+  EXPECT_EQ(Names(lists_), (std::vector<std::string>{"iqn.whole"}));
+}
+
+TEST_F(DiscoveryTest, TextAndLogoutRequestsAndTheTaskTagSequence) {
+  ScriptedTarget target(*sockets_, {[](TargetConnection& c) {
+    if (!AcceptLogin(c)) return;
+    Request r;
+    for (int i = 0; i < 3; ++i) {
+      c.Read(&r);
+      c.Send(TextResponse({}, true));
+    }
+    c.Read(&r);
+    c.Send(LogoutResponse(1));  // "not closed"
+    c.Read(&r);
+    c.Send(LogoutResponse(0));
+    c.WaitForClose();
+  }});
+  IscsiSession session(*sockets_, config_, kLoopback, target.port());
+  ASSERT_EQ(OpenConnection(session), 0);
+  ASSERT_EQ(Login(session), 0);
+  EXPECT_EQ(SendTargets(session, ""), 0);
+  EXPECT_EQ(SendTargets(session, "Shared"), 0);
+  EXPECT_EQ(SendTargets(session, std::string(36, 'v')), 0);  // left out: no key at all
+  EXPECT_EQ(Logout(session), -1);
+  EXPECT_EQ(session.current->state, kConnLogoutSent);
+  EXPECT_EQ(Logout(session), 0);
+  EXPECT_EQ(session.current->state, kConnLoggedOut);
+  EXPECT_FALSE(session.loggedIn);
+  EXPECT_EQ(Logout(session), 0);  // already logged out: nothing sent
+  CloseConnection(session, session.current);
+  const auto& requests = target.Join()[0];
+  ASSERT_EQ(requests.size(), 7u);
+  for (int i = 0; i < 3; ++i) {
+    const Request& t = requests[2 + i];
+    EXPECT_EQ(t.opcode(), 0x44);
+    EXPECT_EQ(t.flags(), 0x80);
+    for (int b = 8; b < 16; ++b) EXPECT_EQ(t.bhs[b], 0);  // LUN
+    EXPECT_EQ(GetU32LE(t.bhs, 16), static_cast<uint32_t>(i));  // least significant byte first
+    EXPECT_EQ(t.U32(20), 0xFFFFFFFFu);
+    EXPECT_EQ(t.U32(24), 1u);
+    EXPECT_EQ(t.U32(28), static_cast<uint32_t>(3 + i));
+  }
+  EXPECT_EQ(requests[2].data, TextData({{"SendTargets", "All"}}));
+  EXPECT_EQ(requests[3].Key("SendTargets"), "Shared");
+  EXPECT_TRUE(requests[4].data.empty());
+  const Request& logout = requests[5];
+  EXPECT_EQ(logout.opcode(), 0x46);
+  EXPECT_EQ(logout.flags(), 0x80);
+  EXPECT_EQ(logout.U32(16), 0x4444FFFFu);
+  EXPECT_EQ(GetU16BE(logout.bhs, 20), 1);
+  EXPECT_EQ(logout.U32(28), 6u);
+  EXPECT_TRUE(logout.data.empty());
+}
+
+TEST(DiscoveryNames, HostNamesAreResolvedAndTheFirstAddressUsed) {
+  const Bytes answers = [] {
+    Bytes b = LoginResponse(0x81, {{"AuthMethod", "None"}});
+    for (const Bytes& p : {LoginResponse(0x87, {}), TextResponse(TextData({{"TargetName", "iqn.dns"}}), true),
+                           LogoutResponse()})
+      b.insert(b.end(), p.begin(), p.end());
+    return b;
+  }();
+  testing::StreamSockets sockets({answers});
+  IscsiLists lists;
+  IscsiDiscovery discovery(sockets, lists);
+  EXPECT_EQ(discovery.DiscoverHost(u"portal.test", 3260, "Shared"), 0);
+  ASSERT_EQ(lists.targets().size(), 1u);
+  EXPECT_EQ(lists.targets()[0].portalAddress, HostToNet32(0x0A000005));
+  EXPECT_EQ(lists.portals()[0], (IscsiPortal{HostToNet32(0x0A000005), 3260}));
+  EXPECT_EQ(discovery.DiscoverHost(u"no-such.test", 3260, ""), kWsaHostNotFound);
+  EXPECT_EQ(sockets.connects(), 1);
+}
+
+TEST(DiscoveryNames, NamesAreCutTo255AndWidenedByteForByte) {
+  const std::string longName = "iqn.x:" + std::string(300, 'n');
+  std::string latin = "iqn.x:caf";
+  latin += static_cast<char>(0xE9);
+  const Bytes answers = [&] {
+    Bytes b = LoginResponse(0x81, {{"AuthMethod", "None"}});
+    for (const Bytes& p : {LoginResponse(0x87, {}),
+                           TextResponse(TextData({{"TargetName", longName}, {"TargetName", latin}}), true),
+                           LogoutResponse()})
+      b.insert(b.end(), p.begin(), p.end());
+    return b;
+  }();
+  testing::StreamSockets sockets({answers});
+  IscsiLists lists;
+  IscsiDiscovery discovery(sockets, lists);
+  EXPECT_EQ(discovery.DiscoverPortal(1, 3260, "All", true), 0);
+  ASSERT_EQ(lists.targets().size(), 2u);
+  EXPECT_EQ(lists.targets()[0].name.size(), 255u);
+  EXPECT_EQ(lists.targets()[1].name, u"iqn.x:caf\u00e9");
+}
+
+TEST(DiscoveryLists, PortalsAndTargetsOperations) {
+  IscsiLists lists;
+  lists.AddPortal(1, 3260);
+  lists.AddPortal(1, 3260);
+  lists.AddPortal(1, 3261);
+  EXPECT_EQ(lists.portals().size(), 2u);
+  lists.RemovePortal(1, 3260);
+  ASSERT_EQ(lists.portals().size(), 1u);
+  EXPECT_EQ(lists.portals()[0].port, 3261);
+  IscsiTarget& a = lists.RecordTarget(u"iqn.A", true, 1);
+  lists.AddTargetPortal(a, 1, 3260);
+  lists.AddTargetPortal(a, 1, 3260);
+  IscsiTarget& again = lists.RecordTarget(u"IQN.a", false, 2);
+  EXPECT_TRUE(again.isPrivate);
+  EXPECT_EQ(again.portalAddress, 1u);
+  EXPECT_EQ(again.portals.size(), 1u);
+  lists.RecordTarget(u"iqn.B", false, 2);
+  lists.DropTargetsOfPortal(1);
+  ASSERT_EQ(lists.targets().size(), 1u);
+  EXPECT_EQ(lists.targets()[0].name, u"iqn.B");
+}
+
+}  // namespace
+}  // namespace tw
