@@ -1,6 +1,7 @@
 // The command table. Each area of the product adds its commands here.
 #include "console/console.h"
 #include "console/device_commands.h"
+#include "console/network_commands.h"
 #include "console/nfs_commands.h"
 
 namespace tw::console {
@@ -15,6 +16,12 @@ const std::vector<Command>& Commands() {
        "list [--remembered] | exports HOST [--port N] [--user U] [--password P]",
        "NFS exports as network drives (DRIVE is X: or * for none).", NfsCommand},
       {"servers", "", "Lists the remembered NFS servers, the preferred first.", ServersCommand},
+      {"discover", "HOST[:PORT] [--value All|Shared|Private] [--chap-user U --chap-secret S]",
+       "Asks an iSCSI portal for its targets (each with its kind and portals).", DiscoverCommand},
+      {"portals", "[add HOST[:PORT] | remove HOST[:PORT]]", "Lists, adds or removes the remembered iSCSI portals.",
+       PortalsCommand},
+      {"cloud", "verify USER [--password P] | mount USER [--password P]",
+       "Checks a cloud account (server, port, disk name) or mounts its disk.", CloudCommand},
       {"sim", "status | hold VOLUME | release VOLUME | adapter on|off | partitions N [--unlettered M] | reset | "
               "plug-image SLOT PATH [--create MB] | plug-cd SLOT PATH | "
               "nfs-server ADDRESS EXPORT[,EXPORT...] [--port N] [--user U --password P] | net-share DRIVE REMOTE",

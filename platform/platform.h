@@ -18,6 +18,7 @@ class Sockets;
 class Registry;
 class WNet;
 class FileSystem;
+class Internet;
 
 struct Platform {
   DeviceIo* device_io = nullptr;
@@ -32,6 +33,7 @@ struct Platform {
   Registry* registry = nullptr;
   WNet* wnet = nullptr;
   FileSystem* file_system = nullptr;
+  Internet* internet = nullptr;
 };
 
 }  // namespace tw

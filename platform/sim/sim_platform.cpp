@@ -14,6 +14,7 @@
 #include "platform/registry.h"
 #include "platform/wnet.h"
 #include "platform/file_system.h"
+#include "platform/internet.h"
 
 namespace tw {
 namespace {
@@ -39,6 +40,8 @@ class SimulatedMachine final : public Machine {
     platform_.code_page = system_.code_page.get();
     platform_.diagnostics = system_.diagnostics.get();
     platform_.sockets = system_.sockets.get();
+    internet_ = NewSystemInternet(*system_.sockets);
+    platform_.internet = internet_.get();
     if (!prompter) {
       own_prompter_ = std::make_unique<StreamPrompter>(std::cerr, false);
       prompter = own_prompter_.get();
@@ -56,6 +59,7 @@ class SimulatedMachine final : public Machine {
   std::unique_ptr<Registry> registry_;
   std::unique_ptr<WNet> wnet_;
   std::unique_ptr<FileSystem> file_system_;
+  std::unique_ptr<Internet> internet_;
   std::unique_ptr<Prompter> own_prompter_;
 };
 

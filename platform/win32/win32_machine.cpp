@@ -12,6 +12,7 @@
 #include "platform/registry.h"
 #include "platform/wnet.h"
 #include "platform/file_system.h"
+#include "platform/internet.h"
 
 namespace tw {
 namespace {
@@ -42,6 +43,8 @@ class Win32Machine final : public Machine {
     platform_.code_page = system_.code_page.get();
     platform_.diagnostics = system_.diagnostics.get();
     platform_.sockets = system_.sockets.get();
+    internet_ = NewSystemInternet(*system_.sockets);
+    platform_.internet = internet_.get();
     platform_.prompter = prompter;
   }
   ~Win32Machine() override {
@@ -58,6 +61,7 @@ class Win32Machine final : public Machine {
   std::unique_ptr<Registry> registry_;
   std::unique_ptr<WNet> wnet_;
   std::unique_ptr<FileSystem> file_system_;
+  std::unique_ptr<Internet> internet_;
   std::unique_ptr<Prompter> own_prompter_;
 };
 

@@ -1,0 +1,20 @@
+// The iSCSI and cloud commands, which live with their areas.
+#include "cloud/cloud_commands.h"
+#include "console/console.h"
+#include "console/network_commands.h"
+#include "iscsi/iscsi_commands.h"
+#include "platform/internet.h"
+
+namespace tw::console {
+
+int DiscoverCommand(Context& ctx, const std::vector<std::string>& args) {
+  return RunDiscoverCommand(args, ctx.platform, ctx.out, ctx.err);
+}
+int PortalsCommand(Context& ctx, const std::vector<std::string>& args) {
+  return RunPortalsCommand(args, ctx.platform, ctx.out, ctx.err);
+}
+int CloudCommand(Context& ctx, const std::vector<std::string>& args) {
+  return RunCloudCommand(args, ctx.platform, *ctx.platform.internet, ctx.out, ctx.err);
+}
+
+}  // namespace tw::console
