@@ -45,7 +45,8 @@ png_to HELP.PNG -size 18x18 xc:none -fill none -stroke "$ICE" -strokewidth 2 -dr
 
 # ---- Caption buttons: 24-bit, RGB(192,192,192) is transparent -----------------
 cap() {  # file width height fill glyph-colour glyph
-  bmp_to "$1" -size "$2x$3" xc:"$KEY" ${4:+-fill "$4" -draw "roundrectangle 1,1 $(($2-2)),$(($3-2)) 4,4"} \
+  # No anti-aliasing: a blended edge pixel would not match the key colour.
+  bmp_to "$1" -size "$2x$3" xc:"$KEY" +antialias ${4:+-fill "$4" -draw "roundrectangle 1,1 $(($2-2)),$(($3-2)) 4,4"} \
     -stroke "$5" -strokewidth 2 -fill none -draw "$6"
 }
 X='line 13,8 22,17 line 22,8 13,17'
@@ -57,7 +58,7 @@ cap 133.bmp 35 26 '' '#d6dde5' "$M"
 cap 137.bmp 35 26 "$EDGE" white "$M"
 cap 136.bmp 35 26 "$DEEP" '#c8d0d8' "$M"
 menu_btn() {  # file fill glyph
-  bmp_to "$1" -size 66x31 xc:"$KEY" ${2:+-fill "$2" -draw "roundrectangle 1,2 64,28 5,5"} \
+  bmp_to "$1" -size 66x31 xc:"$KEY" +antialias ${2:+-fill "$2" -draw "roundrectangle 1,2 64,28 5,5"} \
     -stroke "$3" -strokewidth 2 -draw "line 14,10 30,10 line 14,15 30,15 line 14,20 30,20" \
     -stroke none -fill "$3" -draw "polygon 40,12 52,12 46,19"
 }
@@ -68,7 +69,7 @@ menu_btn 178.bmp "$DEEP" '#c8d0d8'
 # ---- Push button strips: four frames, pressed / hover / normal / disabled ----
 strip() {  # file frame-width height
   local w=$2 h=$3 r=4
-  bmp_to "$1" -size "$((w*4))x$h" xc:"$MAGENTA" -fill white -strokewidth 1 \
+  bmp_to "$1" -size "$((w*4))x$h" xc:"$MAGENTA" +antialias -fill white -strokewidth 1 \
     -stroke "$ACCENT_DK" -draw "roundrectangle 0,0 $((w-1)),$((h-1)) $r,$r" \
     -stroke "$ACCENT" -draw "roundrectangle $w,0 $((2*w-1)),$((h-1)) $r,$r" \
     -stroke '#9fb0c2' -draw "roundrectangle $((2*w)),0 $((3*w-1)),$((h-1)) $r,$r" \

@@ -99,9 +99,12 @@ int AxisDistance(int requested, const ScrollInfo& si, int client) {
 }  // namespace
 
 ScrollDelta ListThumbScroll(bool vertical, int requested, const ScrollInfo& h, const ScrollInfo& v,
-                            int client_width, int client_height) {
+                            int client_width, int client_height, int row_height) {
   ScrollDelta d;
-  if (vertical)
+  if (vertical && row_height > 0) {
+    long long dy = (static_cast<long long>(requested) - v.nPos) * row_height;
+    d.dy = static_cast<int>(std::clamp<long long>(dy, INT32_MIN, INT32_MAX));
+  } else if (vertical)
     d.dy = AxisDistance(requested, v, client_height);
   else
     d.dx = AxisDistance(requested, h, client_width);

@@ -113,8 +113,12 @@ struct ScrollDelta {
 
 // Pixel distance for a thumb message on one axis: the list scrolls by
 // pixels while its scroll information counts rows (vertical) or pixels.
+// Content size = (nMax + 1) * client / nPage; distance = (requested - nPos)
+// * content / (nMax + 1). A report list's client height includes its
+// header, so for rows that estimate overshoots (30 rows asked, 43
+// scrolled); given the row height (> 0), rows scroll by exactly that.
 ScrollDelta ListThumbScroll(bool vertical, int requested, const ScrollInfo& h, const ScrollInfo& v,
-                            int client_width, int client_height);
+                            int client_width, int client_height, int row_height = 0);
 
 // Tooltip of a first-column cell by the row's item data; empty for none.
 std::u16string ListTooltipText(bool has_row, int column, uintptr_t item_data);

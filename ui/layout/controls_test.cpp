@@ -113,6 +113,11 @@ TEST(ListScroll, ThumbDistanceOnItsOwnAxisOnly) {
   EXPECT_EQ(ListThumbScroll(true, 10, h, zero, 400, 250).dy, 10 * 250 / 50);
   ScrollInfo empty{0, -1, 0, 0, 0};
   EXPECT_EQ(ListThumbScroll(true, 10, h, empty, 400, 250).dy, 0);
+  // With the row height known: whole rows, either way.
+  ScrollInfo rows{0, 99, 6, 12, 0};
+  EXPECT_EQ(ListThumbScroll(true, 30, h, rows, 400, 196, 25).dy, 18 * 25);
+  EXPECT_EQ(ListThumbScroll(true, 2, h, rows, 400, 196, 25).dy, -10 * 25);
+  EXPECT_EQ(ListThumbScroll(true, 30, h, rows, 400, 196, 25).dx, 0);
 }
 
 TEST(ListTooltips, ChosenByItemDataInTheFirstColumn) {

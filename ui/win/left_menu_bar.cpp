@@ -23,6 +23,20 @@ void Band(Gdiplus::Graphics& g, int top, int width, Gdiplus::Color a, Gdiplus::C
   g.FillRectangle(&lower, 0, top + 6, width, 6);
 }
 
+// "Segoe UI", else the generic sans-serif family, else any of a few common
+// faces; null when GDI+ knows none of them (the text then goes through GDI).
+std::unique_ptr<Gdiplus::FontFamily> MenuFontFamily() {
+  Gdiplus::FontFamily segoe(L"Segoe UI");
+  if (segoe.IsAvailable()) return std::unique_ptr<Gdiplus::FontFamily>(segoe.Clone());
+  if (const Gdiplus::FontFamily* generic = Gdiplus::FontFamily::GenericSansSerif())
+    if (generic->IsAvailable()) return std::unique_ptr<Gdiplus::FontFamily>(generic->Clone());
+  for (const wchar_t* name : {L"Tahoma", L"Arial", L"Liberation Sans", L"DejaVu Sans"}) {
+    Gdiplus::FontFamily f(name);
+    if (f.IsAvailable()) return std::unique_ptr<Gdiplus::FontFamily>(f.Clone());
+  }
+  return nullptr;
+}
+
 }  // namespace
 
 // ---- CLeftMenuItem -------------------------------------------------------
@@ -65,20 +79,26 @@ void CLeftMenuItem::Paint(HDC target) {
   Gdiplus::Graphics g(dc.m_hDC);
   DrawPng(g, selected() ? selected_image_ : normal_image_, 0, 0);
   DrawPng(g, icon_name_, 16, 18);
-  Gdiplus::FontFamily segoe(L"Segoe UI");
-  std::unique_ptr<Gdiplus::FontFamily> fallback;
-  const Gdiplus::FontFamily* family = &segoe;
-  if (!segoe.IsAvailable()) {
-    fallback.reset(Gdiplus::FontFamily::GenericSansSerif()->Clone());
-    family = fallback.get();
-  }
   bool top = parent_item() == nullptr;
-  Gdiplus::Font font(family, top ? 16.0f : 14.0f, Gdiplus::FontStyleRegular, Gdiplus::UnitPixel);
-  Gdiplus::SolidBrush brush(Gdiplus::Color(hover() ? 0xFFB9D700 : 0xFFB9D7F0));
-  g.SetTextRenderingHint(Gdiplus::TextRenderingHintAntiAlias);
+  const UINT32 argb = hover() ? 0xFFB9D700 : 0xFFB9D7F0;
   std::wstring text(name().begin(), name().end());
-  g.DrawString(text.c_str(), static_cast<INT>(text.size()), &font,
-               top ? Gdiplus::PointF(38, 16) : Gdiplus::PointF(42, 8), &brush);
+  const int size = top ? 16 : 14;
+  const POINT origin = top ? POINT{38, 16} : POINT{42, 8};
+  if (std::unique_ptr<Gdiplus::FontFamily> family = MenuFontFamily()) {
+    Gdiplus::Font font(family.get(), static_cast<Gdiplus::REAL>(size), Gdiplus::FontStyleRegular, Gdiplus::UnitPixel);
+    Gdiplus::SolidBrush brush{Gdiplus::Color(argb)};
+    g.SetTextRenderingHint(Gdiplus::TextRenderingHintAntiAlias);
+    g.DrawString(text.c_str(), static_cast<INT>(text.size()), &font,
+                 Gdiplus::PointF(static_cast<Gdiplus::REAL>(origin.x), static_cast<Gdiplus::REAL>(origin.y)), &brush);
+  } else {
+    g.Flush();
+    fw::CFont font(::CreateFontW(-size, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, CLEARTYPE_QUALITY, 0,
+                                 L"MS Shell Dlg"));
+    fw::CSelect sel(dc, font);
+    dc.SetBkMode(TRANSPARENT);
+    dc.SetTextColor(RGB((argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF));
+    ::TextOutW(dc, origin.x, origin.y, text.c_str(), static_cast<int>(text.size()));
+  }
   if (HasSubItems() && selected()) {
     Band(g, 49, rc.right, Gdiplus::Color(255, 61, 66, 70), Gdiplus::Color(255, 64, 68, 73),
          Gdiplus::Color(255, 68, 72, 78));
@@ -138,7 +158,7 @@ bool CLeftMenuBar::Create(HWND parent, const RECT& rc) {
   return CreateControl(L"STATIC", parent, rc, L"", WS_CHILD | WS_VISIBLE, 0, kLeftMenuControlId) != nullptr;
 }
 
-bool CLeftMenuBar::Owns(const void* item) const {
+bool CLeftMenuBar::Owns(const LeftMenuNode* item) const {
   for (auto& i : items_)
     if (static_cast<const LeftMenuNode*>(i.get()) == item) return true;
   return false;
@@ -212,7 +232,7 @@ LRESULT CLeftMenuBar::OnMenuItemSelected(WPARAM wp, LPARAM) {
 }
 
 LRESULT CLeftMenuBar::OnRelayout(WPARAM wp, LPARAM) {
-  if (!Owns(reinterpret_cast<LeftMenuNode*>(wp))) return 0;
+  if (!Owns(reinterpret_cast<const LeftMenuNode*>(wp))) return 0;
   Relayout();
   return 0;
 }

@@ -74,7 +74,8 @@ class CLeftMenuBar : public fw::CWindow, public LeftMenuBarRules {
   CLeftMenuItem* AddMenuItem(const std::u16string& name, const std::wstring& icon_name,
                              CLeftMenuItem* parent = nullptr);
   // True for an item this bar made (top-level or sub-item).
-  bool Owns(const void* item) const;
+  bool Owns(const LeftMenuNode* item) const;
+  bool Owns(const CLeftMenuItem* item) const { return Owns(static_cast<const LeftMenuNode*>(item)); }
   CLeftMenuItem* FindItem(const std::u16string& name) const;
   void Paint(HDC dc);
 

@@ -217,7 +217,13 @@ LRESULT CMyListCtrl::OnThumb(bool vertical, WPARAM wp) {
   RECT rc = GetClientRect();
   ScrollInfo h{hs.nMin, hs.nMax, hs.nPage, hs.nPos, hs.nTrackPos};
   ScrollInfo v{vs.nMin, vs.nMax, vs.nPage, vs.nPos, vs.nTrackPos};
-  ScrollDelta d = ListThumbScroll(vertical, static_cast<int>(HIWORD(wp)), h, v, rc.right, rc.bottom);
+  int row = 0;
+  if (vertical && (GetStyle() & LVS_TYPEMASK) == LVS_REPORT && GetItemCount() > 0) {
+    RECT item{};
+    item.left = LVIR_BOUNDS;
+    if (SendMessageW(LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&item))) row = item.bottom - item.top;
+  }
+  ScrollDelta d = ListThumbScroll(vertical, static_cast<int>(HIWORD(wp)), h, v, rc.right, rc.bottom, row);
   Scroll(d.dx, d.dy);
   return 0;
 }
