@@ -26,6 +26,8 @@ class FileSystem {
   virtual bool PathExists(const std::u16string& path) = 0;
   // CreateDirectoryW: 0, or kErrAlreadyExists / kErrPathNotFound ...
   virtual Status MakeDirectory(const std::u16string& path) = 0;
+  // RemoveDirectoryW: only an empty folder goes.
+  virtual Status RemoveFolder(const std::u16string& path) = 0;
   // GetModuleFileNameW(NULL): the running program's full path.
   virtual std::u16string ProgramPath() = 0;
 };

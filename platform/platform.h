@@ -19,6 +19,8 @@ class Registry;
 class WNet;
 class FileSystem;
 class Internet;
+class VolumeMounts;
+class Formatter;
 
 struct Platform {
   DeviceIo* device_io = nullptr;
@@ -34,6 +36,8 @@ struct Platform {
   WNet* wnet = nullptr;
   FileSystem* file_system = nullptr;
   Internet* internet = nullptr;
+  VolumeMounts* volume_mounts = nullptr;
+  Formatter* formatter = nullptr;
 };
 
 }  // namespace tw

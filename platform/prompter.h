@@ -15,6 +15,7 @@ constexpr unsigned kMbIconError = 0x10;
 constexpr unsigned kMbIconQuestion = 0x20;
 constexpr unsigned kMbIconWarning = 0x30;
 constexpr unsigned kMbIconInformation = 0x40;
+constexpr unsigned kMbDefButton2 = 0x100;
 
 constexpr int kIdOk = 1;
 constexpr int kIdCancel = 2;

@@ -38,7 +38,8 @@ std::string SerializeState(const MachineState& s) {
         << Hex(snap.description) << '\n';
   }
   for (const VolumeEntry& v : s.volumes)
-    o << "volume " << Hex(v.record) << ' ' << (v.detached ? 1 : 0) << ' ' << v.state << '\n';
+    o << "volume " << Hex(v.record) << ' ' << (v.detached ? 1 : 0) << ' ' << v.state << ' ' << Hex(v.mount_point) << ' '
+      << Hex(v.file_system) << ' ' << Hex(v.label) << ' ' << v.cluster_bytes << ' ' << (v.quick_format ? 1 : 0) << '\n';
   for (const auto& [path, digest] : s.image_digests) o << "digest " << Hex(path) << ' ' << Hex(digest) << '\n';
   for (const std::string& name : s.held_open) o << "held " << Hex(name) << '\n';
   for (const auto& [letter, owner] : s.claimed_letters)
@@ -116,11 +117,15 @@ Status ParseState(const std::string& text, MachineState* out, std::string* error
       s.slots[n].snapshots.push_back(snap);
     } else if (kind == "volume") {
       std::string record;
-      uint64_t detached, state;
-      if (t.size() != 3 || !Unhex(t[0], &record) || record.size() != 2830 || !ParseU64(t[1], &detached) ||
-          !ParseU64(t[2], &state) || state > 0xFFFFFFFFu)
-        return bad();
+      uint64_t detached, state, cluster, quick;
       VolumeEntry v;
+      if (t.size() != 8 || !Unhex(t[0], &record) || record.size() != 2830 || !ParseU64(t[1], &detached) ||
+          !ParseU64(t[2], &state) || state > 0xFFFFFFFFu || !Unhex(t[3], &v.mount_point) ||
+          !Unhex(t[4], &v.file_system) || !Unhex(t[5], &v.label) || !ParseU64(t[6], &cluster) ||
+          cluster > 0xFFFFFFFFu || !ParseU64(t[7], &quick))
+        return bad();
+      v.cluster_bytes = static_cast<uint32_t>(cluster);
+      v.quick_format = quick != 0;
       v.record.assign(record.begin(), record.end());
       v.detached = detached != 0;
       v.state = static_cast<uint32_t>(state);

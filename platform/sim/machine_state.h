@@ -40,6 +40,10 @@ struct VolumeEntry {
   std::vector<uint8_t> record;  // the VolumeRecord as answered
   bool detached = false;
   uint32_t state = 0;
+  std::string mount_point;  // the folder it is bound to (Win32 path, UTF-8)
+  std::string file_system, label;  // as formatted; empty: never formatted
+  uint32_t cluster_bytes = 0;
+  bool quick_format = false;
 };
 
 // A network connection as the WNet layer keeps it: current, remembered for

@@ -131,6 +131,15 @@ class SimFileSystem final : public FileSystem {
     return fs::create_directory(p, ec) ? kOk : kErrAccessDenied;
   }
 
+  Status RemoveFolder(const std::u16string& path) override {
+    std::string host = HostPathFor(path, machine_.folder().u8string());
+    std::error_code ec;
+    fs::path p = fs::u8path(host);
+    if (host.empty() || !fs::is_directory(p, ec)) return kErrPathNotFound;
+    if (!fs::is_empty(p, ec)) return 145;  // ERROR_DIR_NOT_EMPTY
+    return fs::remove(p, ec) ? kOk : kErrAccessDenied;
+  }
+
   std::u16string ProgramPath() override {
 #ifdef _WIN32
     wchar_t buffer[MAX_PATH];

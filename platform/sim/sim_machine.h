@@ -20,6 +20,8 @@ class WmiService;
 class Registry;
 class WNet;
 class FileSystem;
+class VolumeMounts;
+class Formatter;
 }  // namespace tw
 
 namespace tw::sim {
@@ -60,6 +62,8 @@ std::unique_ptr<WmiService> NewSimWmi(SimMachine& machine);
 std::unique_ptr<Registry> NewSimRegistry(SimMachine& machine);
 std::unique_ptr<WNet> NewSimWNet(SimMachine& machine);
 std::unique_ptr<FileSystem> NewSimFileSystem(SimMachine& machine);
+std::unique_ptr<VolumeMounts> NewSimVolumeMounts(SimMachine& machine);
+std::unique_ptr<Formatter> NewSimFormatter(SimMachine& machine);
 
 // The WMI objects of the machine, for the simulated WMI and for tests.
 // Own disks are \\.\PHYSICALDRIVE<slot + 1>; drive 0 is the system disk of

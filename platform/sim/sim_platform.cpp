@@ -15,6 +15,7 @@
 #include "platform/wnet.h"
 #include "platform/file_system.h"
 #include "platform/internet.h"
+#include "platform/volume_mounts.h"
 
 namespace tw {
 namespace {
@@ -32,6 +33,10 @@ class SimulatedMachine final : public Machine {
     platform_.registry = registry_.get();
     platform_.wnet = wnet_.get();
     platform_.file_system = file_system_.get();
+    volume_mounts_ = sim::NewSimVolumeMounts(*machine_);
+    formatter_ = sim::NewSimFormatter(*machine_);
+    platform_.volume_mounts = volume_mounts_.get();
+    platform_.formatter = formatter_.get();
     platform_.device_io = device_io_.get();
     platform_.setup_api = setup_api_.get();
     platform_.wmi = wmi_.get();
@@ -60,6 +65,8 @@ class SimulatedMachine final : public Machine {
   std::unique_ptr<WNet> wnet_;
   std::unique_ptr<FileSystem> file_system_;
   std::unique_ptr<Internet> internet_;
+  std::unique_ptr<VolumeMounts> volume_mounts_;
+  std::unique_ptr<Formatter> formatter_;
   std::unique_ptr<Prompter> own_prompter_;
 };
 

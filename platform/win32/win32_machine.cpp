@@ -13,6 +13,7 @@
 #include "platform/wnet.h"
 #include "platform/file_system.h"
 #include "platform/internet.h"
+#include "platform/volume_mounts.h"
 
 namespace tw {
 namespace {
@@ -31,6 +32,10 @@ class Win32Machine final : public Machine {
     platform_.registry = registry_.get();
     platform_.wnet = wnet_.get();
     platform_.file_system = file_system_.get();
+    volume_mounts_ = NewWin32VolumeMounts();
+    formatter_ = NewWin32Formatter();
+    platform_.volume_mounts = volume_mounts_.get();
+    platform_.formatter = formatter_.get();
     if (!prompter) {
       own_prompter_ = NewMessageBoxPrompter();
       prompter = own_prompter_.get();
@@ -62,6 +67,8 @@ class Win32Machine final : public Machine {
   std::unique_ptr<WNet> wnet_;
   std::unique_ptr<FileSystem> file_system_;
   std::unique_ptr<Internet> internet_;
+  std::unique_ptr<VolumeMounts> volume_mounts_;
+  std::unique_ptr<Formatter> formatter_;
   std::unique_ptr<Prompter> own_prompter_;
 };
 

@@ -11,6 +11,8 @@ class Prompter;
 class Registry;
 class WNet;
 class FileSystem;
+class VolumeMounts;
+class Formatter;
 
 std::unique_ptr<DeviceIo> NewWin32DeviceIo();
 std::unique_ptr<SetupApi> NewWin32SetupApi();
@@ -20,5 +22,7 @@ std::unique_ptr<Prompter> NewMessageBoxPrompter();
 std::unique_ptr<Registry> NewWin32Registry();
 std::unique_ptr<WNet> NewWin32WNet();
 std::unique_ptr<FileSystem> NewWin32FileSystem();
+std::unique_ptr<VolumeMounts> NewWin32VolumeMounts();
+std::unique_ptr<Formatter> NewWin32Formatter();
 
 }  // namespace tw

@@ -155,6 +155,9 @@ class Win32FileSystem final : public FileSystem {
   Status MakeDirectory(const std::u16string& path) override {
     return CreateDirectoryW(W(path), nullptr) ? kOk : GetLastError();
   }
+  Status RemoveFolder(const std::u16string& path) override {
+    return RemoveDirectoryW(W(path)) ? kOk : GetLastError();
+  }
   std::u16string ProgramPath() override {
     wchar_t buffer[MAX_PATH];
     DWORD n = GetModuleFileNameW(nullptr, buffer, MAX_PATH);
