@@ -128,7 +128,8 @@ std::u16string Format(std::u16string_view t, std::initializer_list<FormatArg> ar
         Pad(out, body, sp, sp.precision < 0);
         break;
       }
-      case u'c': {
+      case u'c':
+      case u'C': {
         if (a->kind() == FormatArg::Kind::kText) body = a->AsText().substr(0, 1);
         else body.push_back(static_cast<char16_t>(a->AsUInt()));
         Pad(out, body, sp, false);

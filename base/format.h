@@ -4,7 +4,7 @@
 // left (or of a mismatched kind) prints nothing rather than reading stack.
 //
 // Supported: flags '-' '0' '+' ' ', width, precision, conversions
-// d i u x X c s S ws hs f %, and the length prefixes h l ll I64 (ignored).
+// d i u x X c C s S ws hs f %, and the length prefixes h l ll I64 (ignored).
 // %s, %S, %ws and %hs all print the text argument: the Parts' templates mix
 // them for wide and narrow texts, which are one type here.
 #pragma once

@@ -32,5 +32,9 @@ TEST(Format, MissingOrMismatchedArgumentsPrintNothing) {
   EXPECT_EQ(Format(u"%99999999999d", {1}).size() < 20000, true);
 }
 
+TEST(FormatTest, UpperCaseCharConversion) {
+  EXPECT_EQ(Format(u"volume %C:", {u'E'}), u"volume E:");
+}
+
 }  // namespace
 }  // namespace tw
