@@ -21,7 +21,7 @@ ico_to() { local file=$1; shift; "$IM" "$@" -define icon:auto-resize="${ICO_SIZE
 # ---- Main window background (PNG 140 of type 24), 800 x 480 -----------------
 # White outside the rounded corners: the frame cuts those pixels away.
 png_to bg_main.png -size 800x480 xc:white \
-  \( \( -size 800x50 gradient:"$MID"-"$DARK" \) \( -size 800x430 xc:"$PAGE" \) -append \) \
+  \( \( -size 800x50 gradient:"$MID"-"$DARK" \) \( -size 800x430 xc:"$PAGE" -fill "$DARK" -draw "rectangle 0,0 179,429" \) -append \) \
   \( -size 800x480 xc:black -fill white -draw "roundrectangle 0,0 799,479 7,7" \) -composite \
   -fill "$ACCENT" -draw "roundrectangle 14,13 36,35 5,5" \
   -fill white -draw "roundrectangle 19,18 31,30 2,2" -fill "$ACCENT" -draw "rectangle 21,24 29,25" \
