@@ -1,6 +1,7 @@
 // The command table. Each area of the product adds its commands here.
 #include "console/console.h"
 #include "console/device_commands.h"
+#include "console/mount_commands.h"
 #include "console/network_commands.h"
 #include "console/nfs_commands.h"
 
@@ -8,9 +9,22 @@ namespace tw::console {
 
 const std::vector<Command>& Commands() {
   static const std::vector<Command> table = {
-      {"list", "", "Lists the plugged devices (slot, type, capacity, access, letters, location) and virtual folders.",
+      {"list", "[--category NAME]",
+       "Shows the device page: one category (\"Virtual Disk\", \"iSCSI Devices\", \"Virtual Folders\", "
+       "\"Pellowen\", \"Persisted Devices\", ...) or, without one, every view that has devices.",
+       DeviceListCommand},
+      {"slots", "", "Lists the adapter's slots as the driver reports them (type, capacity, access, letters, location).",
        ListCommand},
-      {"unplug", "SLOT", "Removes the device of a slot.", UnplugCommand},
+      {"mount", "image|vhd|cd|burner PATH [--create MB] [--readonly] [--password P] [--fixed] [--dvd]",
+       "Mounts an image as the mount wizard does (--create makes a new file of MB megabytes).", MountCommandLine},
+      {"unmount", "SLOT... [--force]",
+       "Removes devices, locking their volumes first; --force removes them even when a volume is in use.",
+       UnmountCommandLine},
+      {"unplug", "SLOT", "Unplugs a slot at once, without locking its volumes.", UnplugCommand},
+      {"folder", "mount HOST[:PORT] TARGET FOLDER [--sub NAME] [--keep] [--auto] [--overlay] | detach INDEX|FOLDER",
+       "Mounts a remote device into an empty folder (formatted unless --keep) or detaches it.", FolderCommand},
+      {"mount-iscsi", "HOST[:PORT] TARGET [--type 16|17|18] [--chap-user U --chap-secret S]",
+       "Mounts an iSCSI target into a free slot.", MountIscsiCommand},
  {"nfs",
        "mount DRIVE HOST:\\PATH [--user U] [--password P] [--port N] [--persistent] | unmount DRIVE | "
        "list [--remembered] | exports HOST [--port N] [--user U] [--password P]",
