@@ -187,6 +187,11 @@ void BuildSnapshotTree(SnapshotSource& source, CodePage& code_page, SnapshotTree
     f.just_added = child;
     enter(child, id);  // f may dangle from here on
   }
+  // Placing pushes the present state along the first main line; when the
+  // disk runs on no snapshot it belongs under the base image, not there.
+  if (tree->node(tree->present_state()).parent != tree->root() &&
+      tree->node(tree->node(tree->present_state()).parent).kind != SnapshotNodeKind::kCurrentSnapshot)
+    tree->MovePresentStateUnder(tree->root());
 }
 
 }  // namespace tw
