@@ -1,0 +1,148 @@
+// Every picture and string a deliverable names is in its resources, at
+// its size, and the Chinese strings survive the resource compiler.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <objidl.h>
+
+#include <gdiplus.h>
+
+#include <memory>
+#include <string>
+
+#include "resources/resource_ids.h"
+
+namespace {
+
+SIZE BitmapSize(UINT id) {
+  HBITMAP b = static_cast<HBITMAP>(
+      ::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+  SIZE s{0, 0};
+  BITMAP bm{};
+  if (b && ::GetObjectW(b, sizeof bm, &bm)) s = SIZE{bm.bmWidth, bm.bmHeight};
+  if (b) ::DeleteObject(b);
+  return s;
+}
+
+SIZE ImageSize(const wchar_t* name, const wchar_t* type) {
+  HMODULE m = ::GetModuleHandleW(nullptr);
+  HRSRC r = ::FindResourceW(m, name, type);
+  if (!r) return SIZE{0, 0};
+  DWORD n = ::SizeofResource(m, r);
+  const void* p = ::LockResource(::LoadResource(m, r));
+  HGLOBAL g = ::GlobalAlloc(GMEM_MOVEABLE, n);
+  memcpy(::GlobalLock(g), p, n);
+  ::GlobalUnlock(g);
+  IStream* s = nullptr;
+  ::CreateStreamOnHGlobal(g, TRUE, &s);
+  SIZE out{0, 0};
+  {
+    Gdiplus::Bitmap bmp(s);
+    if (bmp.GetLastStatus() == Gdiplus::Ok) out = SIZE{static_cast<LONG>(bmp.GetWidth()), static_cast<LONG>(bmp.GetHeight())};
+  }
+  s->Release();
+  return out;
+}
+
+// A string from one language's table, read from the resource itself.
+std::wstring StringIn(UINT id, LANGID lang) {
+  HMODULE m = ::GetModuleHandleW(nullptr);
+  HRSRC r = ::FindResourceExW(m, RT_STRING, MAKEINTRESOURCEW(id / 16 + 1), lang);
+  if (!r) return L"<missing>";
+  const WCHAR* p = static_cast<const WCHAR*>(::LockResource(::LoadResource(m, r)));
+  for (UINT i = 0; i < id % 16; ++i) p += 1 + *p;
+  return std::wstring(p + 1, *p);
+}
+
+bool HasIcon(UINT id) { return ::FindResourceW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), RT_GROUP_ICON) != nullptr; }
+
+const LANGID kEnglish = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
+const LANGID kChinese = MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED);
+
+#define EXPECT_SIZE(s, w, h) \
+  do {                       \
+    SIZE got = (s);          \
+    EXPECT_EQ(got.cx, w);    \
+    EXPECT_EQ(got.cy, h);    \
+  } while (0)
+
+#ifdef TW_TEST_TARNWICK
+TEST(ManagerResources, PicturesAtTheirSizes) {
+  for (UINT id : {IDB_CLOSE, IDB_MINIMIZE, IDB_CLOSE_PRESSED, IDB_CLOSE_HOVER, IDB_MINIMIZE_PRESSED, IDB_MINIMIZE_HOVER})
+    EXPECT_SIZE(BitmapSize(id), 35, 26);
+  for (UINT id : {IDB_MENU, IDB_MENU_HOVER, IDB_MENU_PRESSED}) EXPECT_SIZE(BitmapSize(id), 66, 31);
+  EXPECT_SIZE(BitmapSize(IDB_BUTTON_STRIP), 424, 40);
+  EXPECT_SIZE(BitmapSize(IDB_HEADER_PRESSED), 9, 34);
+  EXPECT_SIZE(BitmapSize(IDB_SCROLL_SKIN), 135, 45);
+  EXPECT_SIZE(BitmapSize(IDB_STATIC_BG), 7, 50);
+  EXPECT_SIZE(BitmapSize(IDB_HEADER_BG), 1, 18);
+  EXPECT_SIZE(BitmapSize(IDB_HEADER_EDGE), 1, 34);
+  EXPECT_SIZE(BitmapSize(IDB_BOTTOM_STRIP), 619, 53);
+  EXPECT_SIZE(BitmapSize(IDB_HEADER_HOVER), 7, 34);
+  EXPECT_GT(BitmapSize(IDB_ABOUT_BG).cx, 0);
+  EXPECT_GT(BitmapSize(IDB_OPTIONS_BG).cx, 0);
+  EXPECT_EQ(BitmapSize(IDB_LIST_BUTTON_STRIP).cx % 4, 0);
+  for (UINT id : {IDB_SNAP_BASE, IDB_SNAP_HERE, IDB_SNAP_NODE, IDB_SNAP_CURRENT}) EXPECT_SIZE(BitmapSize(id), 32, 32);
+  EXPECT_GT(BitmapSize(IDB_SNAP_LINK).cx, 0);
+  EXPECT_GT(BitmapSize(IDB_SNAP_BRANCH).cy, 0);
+  EXPECT_GT(BitmapSize(IDB_WIZARD_PATTERN).cx, 0);
+
+  EXPECT_SIZE(ImageSize(MAKEINTRESOURCEW(IDB_BACKGROUND), MAKEINTRESOURCEW(TW_RT_BACKGROUND)), 800, 480);
+  const wchar_t* type = MAKEINTRESOURCEW(TW_RT_PNG_BY_NAME);
+  EXPECT_SIZE(ImageSize(L"BG.PNG", type), 180, 420);
+  for (const wchar_t* n : {L"FRISTMENU_BG.PNG", L"MENU_BG.PNG", L"SELECT.PNG"}) EXPECT_SIZE(ImageSize(n, type), 180, 51);
+  for (const wchar_t* n : {L"CHILDITEM_BG.PNG", L"CHILDITEMSEL_BG.PNG"}) EXPECT_SIZE(ImageSize(n, type), 180, 36);
+  for (const wchar_t* n : {L"CLOUD.PNG", L"TOOLS.PNG", L"HELP.PNG"}) EXPECT_GT(ImageSize(n, type).cx, 0) << n;
+
+  for (UINT id : {IDI_APP, IDI_DEVICE_DISK, IDI_DEVICE_CDROM, IDI_DEVICE_ISCSI, IDI_DEVICE_NETWORK, IDI_PORTAL})
+    EXPECT_TRUE(HasIcon(id)) << id;
+  HICON small = static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_DEVICE_DISK), IMAGE_ICON, 24, 24, 0));
+  EXPECT_NE(small, nullptr);
+  if (small) ::DestroyIcon(small);
+}
+
+TEST(ManagerResources, MenusAndStringsInBothLanguages) {
+  HMENU tray = ::LoadMenuW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDM_TRAY));
+  ASSERT_NE(tray, nullptr);
+  HMENU popup = ::GetSubMenu(tray, 0);
+  ASSERT_EQ(::GetMenuItemCount(popup), 8);
+  const UINT ids[] = {ID_TRAY_SHOW, 0, ID_OPTIONS, 0, ID_TRAY_HOMEPAGE, ID_TRAY_HELP, 0, IDCANCEL};
+  for (int i = 0; i < 8; ++i) EXPECT_EQ(::GetMenuItemID(popup, i), ids[i] ? ids[i] : 0u) << i;
+  ::DestroyMenu(tray);
+  HMENU frame = ::LoadMenuW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDM_FRAME));
+  ASSERT_NE(frame, nullptr);
+  EXPECT_EQ(::GetMenuItemCount(::GetSubMenu(frame, 0)), 7);
+  ::DestroyMenu(frame);
+  EXPECT_EQ(StringIn(IDS_APP_TITLE, kEnglish), L"Velthorn Tarnwick");
+  EXPECT_EQ(StringIn(IDS_TRAY_TIP, kChinese), L"Velthorn Pellowen");
+  EXPECT_NE(::FindResourceW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_MAIN), RT_DIALOG), nullptr);
+}
+#endif
+
+#ifdef TW_TEST_PELLOWEN
+TEST(ShellExtensionResources, StringsPicturesAndIcons) {
+  EXPECT_EQ(StringIn(IDS_FAILED, kEnglish), L"Faild!");
+  EXPECT_EQ(StringIn(IDS_LOCK, kEnglish), L"&Lock");
+  EXPECT_EQ(StringIn(IDS_NOW_UNLOCKED, kEnglish), L"'%s' is now unLocked");
+  EXPECT_EQ(StringIn(IDS_CLIENT, kEnglish), L"Pellowen Client");
+  // UTF-8 in the script must come out as these characters, not bytes.
+  EXPECT_EQ(StringIn(IDS_LOCK, kChinese), L"\x9501\x5b9a(&L)");
+  EXPECT_EQ(StringIn(IDS_CLIENT, kChinese), L"Pellowen \x5ba2\x6237\x7aef");
+  EXPECT_SIZE(ImageSize(MAKEINTRESOURCEW(IDP_CLOSE), L"PNG"), 34, 19);
+  for (UINT id : {IDB_MENU_APP, IDB_LOCKED, IDB_UNLOCKED}) EXPECT_SIZE(BitmapSize(id), 16, 16);
+  EXPECT_GT(BitmapSize(IDB_TITLE_PATTERN).cx, 0);
+  for (UINT id : {IDI_OVERLAY_LOCK, IDI_OVERLAY_UNLOCK, IDI_PASSWORD, IDI_USER}) EXPECT_TRUE(HasIcon(id)) << id;
+}
+#endif
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Gdiplus::GdiplusStartupInput in;
+  ULONG_PTR token = 0;
+  Gdiplus::GdiplusStartup(&token, &in, nullptr);
+  ::testing::InitGoogleTest(&argc, argv);
+  int r = RUN_ALL_TESTS();
+  Gdiplus::GdiplusShutdown(token);
+  return r;
+}
