@@ -2,6 +2,7 @@
 // messages in-process under Wine.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -281,6 +282,100 @@ TEST(ListCtrl, RowHeightHeaderTooltipsAndThumbScrolling) {
   EXPECT_EQ(list.last_click_column(), 1);
 }
 
+TEST(ListCtrl, HeaderHoverPressAndTooltipRequests) {
+  CHost host;
+  ASSERT_TRUE(host.Make());
+  CMyListCtrl list;
+  ASSERT_TRUE(list.Attach(MakeList(host, 302, 0)));
+  FillList(list, 10, 150);
+  list.SetRowHeight();
+  CMyHeaderCtrl& header = list.header();
+  header.SendMessageW(WM_MOUSEMOVE, 0, Pt(20, 10));
+  header.SendMessageW(WM_MOUSEHOVER, 0, Pt(20, 10));
+  EXPECT_EQ(header.pointer().hover_index(), 0);
+  EXPECT_EQ(header.pointer().ImageFor(0), HeaderPointer::Image::kHovered);
+  header.SendMessageW(WM_LBUTTONDOWN, MK_LBUTTON, Pt(200, 10));
+  EXPECT_EQ(header.pointer().ImageFor(1), HeaderPointer::Image::kPressed);
+  header.SendMessageW(WM_LBUTTONUP, 0, Pt(200, 10));
+  EXPECT_FALSE(header.pointer().pressed());
+  header.SendMessageW(WM_MOUSELEAVE);
+  EXPECT_EQ(header.pointer().ImageFor(0), HeaderPointer::Image::kBackground);
+
+  // The header paints its images: the pressed column differs from the rest.
+  Canvas plain(300, 34), pressed(300, 34);
+  header.Paint(plain.dc());
+  header.SendMessageW(WM_MOUSEMOVE, 0, Pt(200, 10));
+  header.SendMessageW(WM_LBUTTONDOWN, MK_LBUTTON, Pt(200, 10));
+  header.Paint(pressed.dc());
+  EXPECT_EQ(plain.At(20, 5), pressed.At(20, 5));
+  EXPECT_NE(plain.At(200, 5), pressed.At(200, 5));
+  header.SendMessageW(WM_LBUTTONUP, 0, Pt(200, 10));
+
+  // The tooltip asks the list for its text at the pointer.
+  RECT label{};
+  list.GetSubItemRect(2, 0, LVIR_LABEL, &label);
+  POINT p{label.left + 15, (label.top + label.bottom) / 2};
+  POINT screen = p;
+  ::ClientToScreen(list, &screen);
+  ::SetCursorPos(screen.x, screen.y);
+  NMTTDISPINFOW di{};
+  di.hdr.hwndFrom = list.tooltip().m_hWnd;
+  di.hdr.code = TTN_GETDISPINFOW;
+  list.SendMessageW(WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&di));
+  ASSERT_NE(di.lpszText, nullptr);
+  EXPECT_STREQ(di.lpszText, L"Protect the current disk partition");
+  NMTTDISPINFOA da{};
+  da.hdr.hwndFrom = list.tooltip().m_hWnd;
+  da.hdr.code = TTN_GETDISPINFOA;
+  list.SendMessageW(WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&da));
+  ASSERT_NE(da.lpszText, nullptr);
+  EXPECT_STREQ(da.lpszText, "Protect the current disk partition");
+}
+
+TEST(Statics, StripTitleBandAndMemoryDc) {
+  CHost host;
+  ASSERT_TRUE(host.Make());
+  CMyStatic strip;
+  ASSERT_TRUE(strip.Attach(::CreateWindowExW(0, L"STATIC", L"Ready", WS_CHILD | WS_VISIBLE, 0, 0, 300, 53, host, nullptr,
+                                             nullptr, nullptr)));
+  Canvas c(300, 53);
+  strip.Paint(c.dc());
+  // The default image is 159 (7 x 50): stretched across, 50 rows high.
+  COLORREF top = c.At(150, 0);
+  EXPECT_GT(GetRValue(top), 200);
+  EXPECT_EQ(c.At(150, 51), RGB(255, 255, 255));
+  ASSERT_TRUE(strip.SetImage(IDB_BOTTOM_STRIP));
+  strip.Paint(c.dc());
+  EXPECT_NE(c.At(150, 51), RGB(255, 255, 255));
+  EXPECT_TRUE(c.Contains(RECT{5, 10, 60, 45}, RGB(0, 0, 0)));  // the text, 5 pixels in
+  EXPECT_FALSE(c.Contains(RECT{0, 10, 4, 45}, RGB(0, 0, 0)));
+
+  CHeaderTitle band;
+  ASSERT_TRUE(band.Attach(::CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 0, 0, 300, 60, host, nullptr,
+                                            nullptr, nullptr)));
+  band.SetTitle(L"Mount Device");
+  band.SetSubtitle(L"Select");
+  Canvas b(300, 60);
+  band.Paint(b.dc());
+  EXPECT_EQ(b.At(5, 5), RGB(255, 255, 255));
+  EXPECT_TRUE(b.Contains(RECT{20, 15, 120, 32}, RGB(0, 0, 0)));
+  EXPECT_TRUE(b.Contains(RECT{45, 35, 120, 55}, RGB(0, 0, 0)));
+  EXPECT_FALSE(b.Contains(RECT{0, 0, 19, 60}, RGB(0, 0, 0)));
+
+  // Drawing into a memory DC reaches the target only when it is destroyed.
+  Canvas t(50, 50);
+  RECT r{10, 10, 40, 40};
+  {
+    CMemoryDC mem(t.dc(), &r);
+    EXPECT_TRUE(mem.off_screen());
+    mem.FillSolidRect(RECT{20, 20, 30, 30}, RGB(255, 0, 0));
+    EXPECT_EQ(t.At(25, 25), RGB(0, 0, 0));
+  }
+  EXPECT_EQ(t.At(25, 25), RGB(255, 0, 0));
+  EXPECT_EQ(t.At(12, 12), RGB(255, 255, 255));  // the rest of the rectangle: white
+  EXPECT_EQ(t.At(5, 5), RGB(0, 0, 0));          // outside it: untouched
+}
+
 // ---- Scroll bars -----------------------------------------------------------
 
 TEST(SkinScrollBar, ArrowRepeatThumbDragAndInfo) {
@@ -328,6 +423,27 @@ TEST(SkinScrollBar, ArrowRepeatThumbDragAndInfo) {
   EXPECT_NE(::GetCapture(), bar.m_hWnd);
   bar.SendMessageW(WM_TIMER, 100);
   EXPECT_EQ(host.Count(SB_LINEDOWN), 4);
+
+  // Holding on the track below the thumb pages until the thumb is there;
+  // here the owner moves the position as a list would.
+  host.scrolls.clear();
+  bar.SendMessageW(WM_LBUTTONDOWN, MK_LBUTTON, Pt(7, 120));
+  EXPECT_EQ(host.scrolls.back().code, SB_PAGEDOWN);
+  for (int i = 0; i < 20; ++i) {
+    SCROLLINFO pos{};
+    pos.cbSize = sizeof pos;
+    pos.fMask = SIF_POS;
+    pos.nPos = std::min(90, 10 * host.Count(SB_PAGEDOWN));
+    bar.SendMessageW(SBM_SETSCROLLINFO, FALSE, reinterpret_cast<LPARAM>(&pos));
+    bar.SendMessageW(WM_TIMER, i == 0 ? 200 : 100);
+  }
+  bar.SendMessageW(WM_LBUTTONUP, 0, Pt(7, 120));
+  EXPECT_GE(host.Count(SB_PAGEDOWN), 4);
+  EXPECT_LE(host.Count(SB_PAGEDOWN), 7);  // stopped with the thumb at the pointer, not at the end
+  SCROLLINFO reset{};
+  reset.cbSize = sizeof reset;
+  reset.fMask = SIF_POS;
+  bar.SendMessageW(SBM_SETSCROLLINFO, FALSE, reinterpret_cast<LPARAM>(&reset));
 
   // Double-clicks do nothing.
   host.scrolls.clear();
