@@ -249,6 +249,7 @@ LRESULT CMyListCtrl::OnMouseMove(WPARAM, LPARAM lp) {
   if (tooltip_.IsWindow()) {
     int item = -1, column = -1;
     POINT p = fw::PointFromLParam(lp);
+    last_pointer_ = p;
     if (!HitLabel(p, &item, &column)) item = column = -1;
     if (item != tip_item_ || column != tip_column_) {
       // A new cell: the tooltip must ask for its text again.
@@ -278,10 +279,9 @@ LRESULT CMyListCtrl::OnNotify(WPARAM, LPARAM lp) {
     SetMsgHandled(false);
     return 0;
   }
-  POINT p{};
-  ::GetCursorPos(&p);
-  ::ScreenToClient(m_hWnd, &p);
-  std::wstring text = TooltipTextAt(p);
+  // Where the pointer was last seen over the list: the tooltip asks right
+  // after a relayed move.
+  std::wstring text = TooltipTextAt(last_pointer_);
   if (text.size() > kTooltipMaxChars) text.resize(kTooltipMaxChars);
   if (nm->code == TTN_GETDISPINFOW) {
     auto* di = reinterpret_cast<NMTTDISPINFOW*>(lp);

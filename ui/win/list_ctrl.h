@@ -89,6 +89,7 @@ class CMyListCtrl : public fw::CListViewCtrl {
   UINT text_format_ = DT_CENTER;
   fw::CToolTipCtrl tooltip_;
   int tip_item_ = -1, tip_column_ = -1;
+  POINT last_pointer_{-1, -1};
   wchar_t tip_buffer_[kTooltipMaxChars + 1] = {};
   char tip_buffer_ansi_[2 * kTooltipMaxChars + 2] = {};
   int last_click_item_ = -1, last_click_column_ = -1;

@@ -315,9 +315,7 @@ TEST(ListCtrl, HeaderHoverPressAndTooltipRequests) {
   RECT label{};
   list.GetSubItemRect(2, 0, LVIR_LABEL, &label);
   POINT p{label.left + 15, (label.top + label.bottom) / 2};
-  POINT screen = p;
-  ::ClientToScreen(list, &screen);
-  ::SetCursorPos(screen.x, screen.y);
+  list.SendMessageW(WM_MOUSEMOVE, 0, Pt(p.x, p.y));
   NMTTDISPINFOW di{};
   di.hdr.hwndFrom = list.tooltip().m_hWnd;
   di.hdr.code = TTN_GETDISPINFOW;
@@ -330,6 +328,12 @@ TEST(ListCtrl, HeaderHoverPressAndTooltipRequests) {
   list.SendMessageW(WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&da));
   ASSERT_NE(da.lpszText, nullptr);
   EXPECT_STREQ(da.lpszText, "Protect the current disk partition");
+  // Over the second column: no text.
+  RECT second{};
+  list.GetSubItemRect(2, 1, LVIR_LABEL, &second);
+  list.SendMessageW(WM_MOUSEMOVE, 0, Pt(second.left + 10, p.y));
+  list.SendMessageW(WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&di));
+  EXPECT_STREQ(di.lpszText, L"");
 }
 
 TEST(Statics, StripTitleBandAndMemoryDc) {
