@@ -5,7 +5,6 @@
 //
 //   gallery.exe [--select NAME] [--hover NAME] [--menu] [--exit-after MS]
 #include <algorithm>
-#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
@@ -144,10 +143,11 @@ class CGalleryDlg : public CTitleBarDlg {
     return 0;
   }
 
-  // The tray menu as the owner-drawn items draw it, in a window of its
-  // own under the menu button. (A tracked menu would do, but under a
-  // headless display a tracked menu is not shown.) The second command is
-  // drawn selected, the last one disabled.
+  // The tray menu as its owner-drawn items measure and draw themselves, in
+  // a window of its own under the menu button: under Wine on a bare X
+  // server a tracked pop-up menu (owner-drawn or not) never shows, so a
+  // screenshot could not catch it. "&Options" is drawn selected, "&Exit"
+  // disabled.
   void ShowMenuPreview() {
     if (!tray_menu_.LoadMenu(IDM_TRAY)) return;
     const auto& items = tray_menu_.sub_menus()[0]->items();
