@@ -20,12 +20,9 @@ MENUITEMINFOW ReadItem(HMENU m, int pos, wchar_t* buf, UINT cch) {
 
 }  // namespace
 
-CMenuEx::~CMenuEx() {
-  // Sub-menus are destroyed with this menu's handle; their objects must
-  // not destroy them a second time.
-  for (auto& s : subs_) s->Detach();
-  UnregisterAll();
-}
+// Sub-menus are destroyed with this menu's handle; their objects must not
+// destroy them a second time.
+CMenuEx::~CMenuEx() { Reset(); }
 
 CMenuEx::Item* CMenuEx::AddRecord(CMenuEx* owner, std::wstring text, int id) {
   owner->items_.push_back(std::make_unique<Item>(Item{std::move(text), id, -1}));
@@ -34,7 +31,17 @@ CMenuEx::Item* CMenuEx::AddRecord(CMenuEx* owner, std::wstring text, int id) {
   return rec;
 }
 
+void CMenuEx::Reset() {
+  for (auto& sub : subs_) sub->Detach();
+  subs_.clear();
+  UnregisterAll();
+  items_.clear();
+  DestroyMenu();
+}
+
 bool CMenuEx::LoadMenu(UINT id, HINSTANCE inst) {
+  // Loading again replaces the menu; the old sub-menus die with it.
+  Reset();
   if (!CreateMenu()) return false;
   HMENU src = ::LoadMenuW(inst ? inst : ::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id));
   if (!src) {

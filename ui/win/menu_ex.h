@@ -31,6 +31,7 @@ class CMenuEx : public fw::CMenu, public fw::COwnerDrawMenu {
   void DrawItem(DRAWITEMSTRUCT* dis) override;
 
  private:
+  void Reset();
   void FillPopup(HMENU source, CMenuEx* target);
   Item* AddRecord(CMenuEx* owner, std::wstring text, int id);
 

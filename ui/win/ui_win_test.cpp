@@ -211,6 +211,12 @@ TEST(MenuEx, BuildsOwnerDrawnItemsMeasuresAndDraws) {
   menu.DrawItem(&dis);
   EXPECT_EQ(c.At(10, 9), RGB(212, 215, 217));
   EXPECT_EQ(c.At(0, 0), RGB(119, 127, 134));
+
+  // Loading another menu replaces the first one.
+  ASSERT_TRUE(menu.LoadMenu(IDM_TRAY));
+  EXPECT_EQ(::GetMenuItemCount(menu.FirstPopup()), 8);
+  EXPECT_EQ(menu.sub_menus().size(), 1u);
+  EXPECT_EQ(menu.sub_menus()[0]->items()[0]->text, L"Sho&w Dialog");
 }
 
 // ---- List and header -------------------------------------------------------
