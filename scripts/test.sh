@@ -15,11 +15,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# Peers the tests may use: a real iSCSI target on loopback.
-if [[ -x $ROOT/scripts/tgt-peer.sh ]]; then
-  section "starting the tgt peer"
-  eval "$("$ROOT/scripts/tgt-peer.sh" start)" || failed+=("tgt peer")
-fi
+# The peers (tgt, the local HTTP service) are started and stopped by the
+# test fixtures of each tree; the clean-up below catches a run cut short.
 
 run_tree() {  # name dir [cmake args]
   local name=$1 dir=$2
@@ -35,6 +32,15 @@ run_tree() {  # name dir [cmake args]
 }
 
 run_tree native "$ROOT/build/ci-native"
+if [[ -x $ROOT/build/ci-native/bench/device_list_bench ]]; then
+  section "benchmarks"
+  "$ROOT/build/ci-native/bench/device_list_bench" 100 || failed+=("device list benchmark")
+  if [[ -x $ROOT/build/ci-native/bench/discovery_bench ]]; then
+    "$ROOT/scripts/tgt-peer.sh" start >/dev/null &&
+      "$ROOT/build/ci-native/bench/discovery_bench" 127.0.0.1:13260 50 || failed+=("discovery benchmark")
+    "$ROOT/scripts/tgt-peer.sh" stop >/dev/null || true
+  fi
+fi
 CC=clang CXX=clang++ run_tree sanitized "$ROOT/build/ci-asan" -DTW_SANITIZE=ON -DTW_FUZZ=ON
 if (cd "$ROOT/build/ci-asan" && ctest -N -L fuzz 2>/dev/null | grep -q 'Test #'); then
   section "fuzz: short runs"
