@@ -361,6 +361,66 @@ TEST(Wizard, NextBackJumpValidationAndFinish) {
   if (sheet.IsWindow()) sheet.DestroyWindow();
 }
 
+// ---- Control wrappers ------------------------------------------------------
+
+TEST(Controls, WrappersForwardToTheirControls) {
+  CPingWindow host;
+  ASSERT_TRUE(host.Create(nullptr, RECT{0, 0, 400, 300}, L"controls", WS_POPUP));
+  auto make = [&](const wchar_t* cls, DWORD style, int id) {
+    return ::CreateWindowExW(0, cls, L"", WS_CHILD | WS_VISIBLE | style, 0, 0, 120, 24, host,
+                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
+  };
+  CSpinButtonCtrl spin;
+  spin.Attach(make(UPDOWN_CLASSW, 0, 1));
+  spin.SetRange(-5, 500);
+  spin.SetPos(700);  // clamped by the control
+  EXPECT_EQ(spin.GetPos(), 500);
+  CSliderCtrl slider;
+  slider.Attach(make(TRACKBAR_CLASSW, 0, 2));
+  slider.SetRange(10, 20);
+  slider.SetPos(15);
+  EXPECT_EQ(slider.GetPos(), 15);
+  slider.SetPos(99);
+  EXPECT_EQ(slider.GetPos(), 20);
+  CProgressBarCtrl progress;
+  progress.Attach(make(PROGRESS_CLASSW, 0, 3));
+  progress.SetRange(0, 4);
+  progress.SetPos(3);
+  EXPECT_EQ(progress.GetPos(), 3);
+  CEdit edit;
+  edit.Attach(make(L"EDIT", 0, 4));
+  edit.SetLimitText(3);
+  EXPECT_EQ(edit.SendMessageW(EM_GETLIMITTEXT), 3);
+  CComboBox combo;
+  combo.Attach(make(L"COMBOBOX", CBS_DROPDOWNLIST, 5));
+  combo.AddString(L"one");
+  combo.AddString(L"two");
+  combo.SetCurSel(1);
+  EXPECT_EQ(combo.GetCount(), 2);
+  EXPECT_EQ(combo.GetItemText(combo.GetCurSel()), L"two");
+  EXPECT_EQ(combo.GetItemText(7), L"");
+  CListViewCtrl list;
+  list.Attach(make(WC_LISTVIEWW, LVS_REPORT, 6));
+  list.InsertColumn(0, L"Name", 60);
+  list.InsertColumn(1, L"Size", 60);
+  EXPECT_EQ(list.InsertItem(0, L"disk"), 0);
+  EXPECT_TRUE(list.SetItemText(0, 1, L"8 GB"));
+  EXPECT_TRUE(list.SetItemData(0, 0xF0000003));
+  EXPECT_EQ(list.GetItemText(0, 1), L"8 GB");
+  EXPECT_EQ(static_cast<unsigned long>(list.GetItemData(0)), 0xF0000003ul);
+  CHeaderCtrl header;
+  header.Attach(list.GetHeader());
+  EXPECT_EQ(header.GetItemCount(), 2);
+  EXPECT_EQ(header.GetItemText(1), L"Size");
+  // SysLink is a common controls 6 class: the test program's manifest asks for it.
+  CLinkCtrl link;
+  link.Attach(make(WC_LINK, 0, 7));
+  ASSERT_NE(link.m_hWnd, nullptr);
+  link.SetWindowText(L"<a>home</a>");
+  EXPECT_TRUE(link.SetItemUrl(0, L"http://127.0.0.1/"));
+  host.DestroyWindow();
+}
+
 // ---- Owner-drawn menu routing and images --------------------------------
 
 class CCountingMenu : public COwnerDrawMenu {
