@@ -67,14 +67,19 @@ int SnapshotTree::AddChild(int parent, SnapshotNodeKind kind, std::u16string nam
     Place(y, nodes_[n].column + 1, nodes_[n].row);
     return n;
   }
+  // Counting the branches along the main line above is not enough once
+  // those branches have branches of their own: boxes would land on boxes.
+  // The new branch also goes below every row the subtree above it uses.
   int column, row;
   if (p.branches.empty()) {
     column = p.column + 1;
     row = p.row + 1 + MaxBranchesAlongMainLine(p.first);
+    if (p.first != kNoNode) row = std::max(row, LowestRowOfSubtree(p.first) + 1);
   } else {
-    const SnapshotNode& prev = nodes_[p.branches.back()];
-    column = prev.column;
-    row = prev.row + 1 + MaxBranchesAlongMainLine(prev.first);
+    int prev = p.branches.back();
+    column = nodes_[prev].column;
+    row = nodes_[prev].row + 1 + MaxBranchesAlongMainLine(nodes_[prev].first);
+    row = std::max(row, LowestRowOfSubtree(prev) + 1);
   }
   p.branches.push_back(n);
   Place(n, column, row);

@@ -120,6 +120,43 @@ TEST_F(SnapshotTreeTest, BranchesMoveDownByTheBranchesAlongTheMainLineAbove) {
   EXPECT_EQ(tree.node(tree.present_state()).parent, Find("G"));
 }
 
+TEST_F(SnapshotTreeTest, BranchesOfBranchesNeverShareACell) {
+  // A -> {M, G1 -> {H, I}, G2 -> J}: counting G1's main line alone would
+  // put G2 on I's row and J onto I's very cell.
+  source.Add(1, 0, "A");
+  source.Add(2, 1, "M");
+  source.Add(3, 1, "G1");
+  source.Add(6, 1, "G2");
+  source.Add(4, 3, "H");
+  source.Add(5, 3, "I");
+  source.Add(7, 6, "J");
+  source.current = 2;
+  Build();
+  EXPECT_EQ(CellOf(tree, Find("G1")), (Cell{2, 1}));
+  EXPECT_EQ(CellOf(tree, Find("I")), (Cell{3, 2}));
+  EXPECT_EQ(CellOf(tree, Find("G2")), (Cell{2, 3}));
+  EXPECT_EQ(CellOf(tree, Find("J")), (Cell{3, 3}));
+
+  // Any tree: one box per cell, so every snapshot can be clicked.
+  source.children.clear();
+  uint32_t seed = 7;
+  for (uint64_t id = 1; id <= 600; ++id) {
+    seed = seed * 1103515245u + 12345u;
+    source.Add(id, id == 1 ? 0 : 1 + (seed >> 8) % (id - 1), "n" + std::to_string(id));
+  }
+  source.current = 300;
+  Build();
+  ASSERT_EQ(tree.size(), 602u);
+  std::map<std::pair<int, int>, int> cells;
+  for (size_t i = 0; i < tree.size(); ++i) {
+    int n = static_cast<int>(i);
+    auto [it, fresh] = cells.insert({{tree.node(n).column, tree.node(n).row}, n});
+    EXPECT_TRUE(fresh) << "nodes " << it->second << " and " << n << " share " << CellOf(tree, n);
+    Rect b = tree.Box(n);
+    EXPECT_EQ(tree.HitTest(b.left + 30, b.top + 30), n);
+  }
+}
+
 TEST_F(SnapshotTreeTest, PresentStateUnderACurrentThatHasChildrenGoesBelowItsWholeSubtree) {
   // A -> B -> C, A -> D; current A: the present state becomes A's last
   // branch, its top one step below the lowest bottom edge of A's subtree.
