@@ -82,6 +82,8 @@ class CGalleryDlg : public CTitleBarDlg {
 
   void BuildPage() {
     RECT area = Placeholder(IDC_PAGE_AREA);
+    // The controls sit on the dialog itself here, over its background.
+    ::ShowWindow(GetDlgItem(IDC_PAGE_AREA), SW_HIDE);
     int x = area.left + 8, w = 800 - x - 8;
     title_.Attach(Child(L"STATIC", L"Virtual Disk", 0, RECT{x, area.top + 6, x + w, area.top + 56}, 1001));
     title_.font().SetWeight(FW_BOLD);
@@ -115,6 +117,9 @@ class CGalleryDlg : public CTitleBarDlg {
     }
     list_.SetItemState(2, LVIS_SELECTED, LVIS_SELECTED);
     list_.SetRowHeight();
+    // The third column under the pointer: its hover image.
+    list_.header().SendMessageW(WM_MOUSEMOVE, 0, MAKELPARAM(400, 10));
+    list_.header().SendMessageW(WM_MOUSEHOVER, 0, MAKELPARAM(400, 10));
     skin_.Attach(fw::LoadBitmapResource(IDB_SCROLL_SKIN));
     WrapWithSkinScrollBars(list, skin_);
 
