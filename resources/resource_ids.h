@@ -88,5 +88,22 @@
 #define IDS_NOW_LOCKED 108
 #define IDS_NOW_UNLOCKED 109
 #define IDS_CLIENT 110
+#define IDS_SHARE_FAILED 111
+#define IDS_COPY_FAILED 112
+#define IDS_SHARE_DONE 113
+#define IDS_COPY_DONE 114
+
+/* Shell extension dialogs and their controls. */
+#define IDD_PASSWORD_NOTIFY 212
+#define IDD_ENCRYPT 105
+#define IDD_COPY_TO 106
+#define IDD_PROGRESS 108
+#define IDC_PASSWORD 210
+#define IDC_PASSWORD_CONFIRM 222
+#define IDC_PASSWORD_CANCEL 204
+#define IDC_USER_LIST 220
+#define IDC_SESSION_ONLY 223
+#define IDC_PROGRESS_BAR 224
+#define IDC_CLOSE_BUTTON 202
 
 #endif

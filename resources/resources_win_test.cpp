@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <objidl.h>
 
+#include <commctrl.h>
 #include <gdiplus.h>
 
 #include <memory>
@@ -128,7 +129,28 @@ TEST(ShellExtensionResources, StringsPicturesAndIcons) {
   // UTF-8 in the script must come out as these characters, not bytes.
   EXPECT_EQ(StringIn(IDS_LOCK, kChinese), L"\x9501\x5b9a(&L)");
   EXPECT_EQ(StringIn(IDS_CLIENT, kChinese), L"Pellowen \x5ba2\x6237\x7aef");
+  EXPECT_EQ(StringIn(IDS_COPY_DONE, kEnglish), L"Completed copy files to users, %d successful, %d failed.");
+  EXPECT_EQ(StringIn(IDS_SHARE_FAILED, kEnglish), L"Failed sharing files to %s, error code: %x.");
+  // The Chinese texts keep the same conversions in the same order.
+  std::wstring zh = StringIn(IDS_SHARE_DONE, kChinese);
+  EXPECT_LT(zh.find(L"%d"), zh.rfind(L"%d"));
+  for (UINT id : {IDD_PASSWORD_NOTIFY, IDD_ENCRYPT, IDD_COPY_TO, IDD_PROGRESS})
+    EXPECT_NE(::FindResourceW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), RT_DIALOG), nullptr) << id;
   EXPECT_SIZE(ImageSize(MAKEINTRESOURCEW(IDP_CLOSE), L"PNG"), 34, 19);
+  struct {
+    UINT dialog;
+    std::initializer_list<int> controls;
+  } dialogs[] = {{IDD_PASSWORD_NOTIFY, {IDC_PASSWORD, IDOK, IDC_PASSWORD_CANCEL}},
+                 {IDD_ENCRYPT, {IDC_PASSWORD, IDC_PASSWORD_CONFIRM, IDOK, IDCANCEL}},
+                 {IDD_COPY_TO, {IDC_USER_LIST, IDC_SESSION_ONLY, IDOK, IDCANCEL}},
+                 {IDD_PROGRESS, {IDC_PROGRESS_BAR}}};
+  for (auto& d : dialogs) {
+    HWND h = ::CreateDialogParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(d.dialog), nullptr,
+                                  [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; }, 0);
+    ASSERT_NE(h, nullptr) << d.dialog;
+    for (int id : d.controls) EXPECT_NE(::GetDlgItem(h, id), nullptr) << d.dialog << " " << id;
+    ::DestroyWindow(h);
+  }
   for (UINT id : {IDB_MENU_APP, IDB_LOCKED, IDB_UNLOCKED}) EXPECT_SIZE(BitmapSize(id), 16, 16);
   EXPECT_GT(BitmapSize(IDB_TITLE_PATTERN).cx, 0);
   for (UINT id : {IDI_OVERLAY_LOCK, IDI_OVERLAY_UNLOCK, IDI_PASSWORD, IDI_USER}) EXPECT_TRUE(HasIcon(id)) << id;
@@ -138,6 +160,8 @@ TEST(ShellExtensionResources, StringsPicturesAndIcons) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES};
+  ::InitCommonControlsEx(&icc);
   Gdiplus::GdiplusStartupInput in;
   ULONG_PTR token = 0;
   Gdiplus::GdiplusStartup(&token, &in, nullptr);
