@@ -220,6 +220,15 @@ std::vector<ConnectorPiece> SnapshotTree::Connectors() const {
   return pieces;
 }
 
+std::vector<int> SnapshotTree::NodesIn(const Rect& area) const {
+  std::vector<int> out;
+  for (int c : DrawOrder()) {
+    Rect b = Box(c);
+    if (b.left < area.right && area.left < b.right && b.top < area.bottom && area.top < b.bottom) out.push_back(c);
+  }
+  return out;
+}
+
 namespace {
 uint64_t CellKey(int column, int row) {
   return (static_cast<uint64_t>(static_cast<uint32_t>(column)) << 32) | static_cast<uint32_t>(row);

@@ -46,6 +46,8 @@ constexpr Rgb kSelectedFocusedFill{10, 36, 106};
 constexpr Rgb kSelectedUnfocusedFill{212, 208, 200};
 constexpr Rgb kWhite{255, 255, 255};
 constexpr Rgb kBlack{0, 0, 0};
+constexpr Rgb kPictureTransparent = kWhite;
+constexpr Rgb kBackground = kWhite;
 
 struct Point {
   int x = 0, y = 0;
@@ -125,6 +127,9 @@ class SnapshotTree {
   // Main line first, then branches in order, depth first.
   std::vector<int> DrawOrder() const;
   std::vector<ConnectorPiece> Connectors() const;
+  // The nodes whose boxes meet `area`, in drawing order: a view that paints
+  // only its visible part gets the same picture from a window-sized bitmap.
+  std::vector<int> NodesIn(const Rect& area) const;
   // The node whose box holds the point (the one drawn last where boxes
   // overlap), or kNoNode.
   int HitTest(int x, int y) const;
@@ -180,6 +185,8 @@ class SnapshotScroller {
   void ScrollHorizontal(Step step);
   void ScrollVertical(Step step);
   void ScrollTo(int x, int y);
+  // The part of the drawing the client area shows.
+  Rect Visible() const { return {x_, y_, x_ + layout_.client.width, y_ + layout_.client.height}; }
   // A window point in drawing coordinates.
   Point ToDrawing(Point window_point) const { return {window_point.x + x_, window_point.y + y_}; }
 

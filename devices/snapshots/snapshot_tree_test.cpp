@@ -316,6 +316,19 @@ TEST(SnapshotViewportTest, BarsRangesAndSteps) {
   EXPECT_EQ(s.x(), s.layout().max_x);
   EXPECT_EQ(s.y(), s.layout().max_y);
   EXPECT_EQ(s.ToDrawing({5, 6}), (Point{5 + s.layout().max_x, 6 + s.layout().max_y}));
+  // Only what the window shows needs painting.
+  SnapshotTree wide(0);
+  for (int i = 1; i <= 40; ++i) wide.AddChild(wide.root(), K::kSnapshot, u"w", u"", static_cast<uint64_t>(i));
+  SnapshotScroller view;
+  view.SetLayout(LayoutViewport({300, 200}, wide.Extent()));
+  view.ScrollTo(0, 65 * 10);
+  std::vector<int> shown = wide.NodesIn(view.Visible());
+  ASSERT_FALSE(shown.empty());
+  for (int n : shown) {
+    Rect b = wide.Box(n);
+    EXPECT_TRUE(b.bottom > view.y() && b.top < view.y() + view.layout().client.height);
+  }
+  EXPECT_LE(shown.size(), 5u);  // 182 pixels show parts of at most four rows
   // A window grown past the drawing pulls the offsets back.
   s.SetLayout(LayoutViewport({2000, 2000}, {1000, 1000}));
   EXPECT_EQ(s.x(), 0);
