@@ -120,7 +120,17 @@ LRESULT CTitleBarDlg::OnEraseBkgnd(HDC hdc) {
   }
   if (g_region_pending) {
     int w = rc.right, h = rc.bottom;
+    // Read the picture itself where it lies: reading the screen back would
+    // see whatever covers the window at that moment.
+    auto* bitmap = dynamic_cast<Gdiplus::Bitmap*>(background_.get());
+    const int bw = bitmap ? static_cast<int>(bitmap->GetWidth()) : 0;
+    const int bh = bitmap ? static_cast<int>(bitmap->GetHeight()) : 0;
     std::vector<Point> cut = CornerPixelsToCut(w, h, [&](int x, int y) {
+      if (x < bw && y < bh) {
+        Gdiplus::Color c;
+        bitmap->GetPixel(x, y, &c);
+        return c.GetAlpha() == 255 && (c.GetValue() & 0xFFFFFF) == 0xFFFFFF;
+      }
       return ::GetPixel(hdc, x, y) == RGB(255, 255, 255);
     });
     HRGN region = ::CreateRectRgn(0, 0, w, h);

@@ -674,6 +674,18 @@ class CTestFrame : public CTitleBarDlg {
   }
 };
 
+class CCloseLogFrame : public CTitleBarDlg {
+ public:
+  int closes = 0;
+  TW_BEGIN_MSG_MAP(CCloseLogFrame, CTitleBarDlg)
+    TW_MSG(WM_CLOSE, OnClose)
+  TW_END_MSG_MAP()
+  LRESULT OnClose(WPARAM, LPARAM) {
+    ++closes;
+    return 0;
+  }
+};
+
 bool RegionHas(HWND w, int x, int y) {
   HRGN r = ::CreateRectRgn(0, 0, 0, 0);
   int kind = ::GetWindowRgn(w, r);
@@ -743,6 +755,13 @@ TEST(TitleBar, RegionCaptionButtonsDragAreaTrayAndSize) {
   EXPECT_EQ(frame.SendMessageW(WM_QUERYDRAGICON), reinterpret_cast<LRESULT>(frame.SendMessageW(WM_GETICON, ICON_BIG)));
   frame.DestroyWindow();
   EXPECT_EQ(frame.background_image(), nullptr);
+
+  // System commands other than 0x10 to 0x1F reach the default handling.
+  CCloseLogFrame sys;
+  ASSERT_TRUE(sys.CreateModeless());
+  sys.SendMessageW(WM_SYSCOMMAND, SC_CLOSE);
+  EXPECT_EQ(sys.closes, 1);
+  sys.DestroyWindow();
 
   // A background without white corners: a rectangular window.
   CTitleBarDlg::ResetRegionPending();
