@@ -265,6 +265,15 @@ TEST(ListCtrl, RowHeightHeaderTooltipsAndThumbScrolling) {
   EXPECT_EQ(list.TooltipTextAt(POINT{label.left + 15, (label.top + label.bottom) / 2}),
             L"Protect the current disk partition table");
 
+  // The device list's image list: four 24 x 24 icons, drawn in the first column.
+  fw::CImageList icons;
+  ASSERT_TRUE(icons.Create(24, 24, ILC_COLOR32 | ILC_MASK, 4, 0));
+  for (UINT id : {IDI_DEVICE_DISK, IDI_DEVICE_CDROM, IDI_DEVICE_ISCSI, IDI_DEVICE_NETWORK})
+    EXPECT_GE(icons.AddIconResource(id), 0);
+  EXPECT_EQ(icons.AddIconResource(9999), -1);
+  EXPECT_EQ(icons.GetImageCount(), 4);
+  EXPECT_EQ(icons.GetIconSize().cx, 24);
+
   // Scrolled right, then a vertical thumb move: only the rows move.
   list.Scroll(150, 0);
   int h_before = ::GetScrollPos(list, SB_HORZ);
