@@ -39,6 +39,8 @@ class SnapshotManagerModel {
   Status last_error() const { return last_error_; }
 
   // The user changed a box (cut to the box's limit); sets the edited flag.
+  // Only for the user's typing: the model's own filling of the boxes
+  // (announced by on_details_changed) is no edit.
   void EditName(const std::u16string& text);
   void EditDescription(const std::u16string& text);
 
