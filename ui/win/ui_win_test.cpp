@@ -265,6 +265,31 @@ TEST(ListCtrl, RowHeightHeaderTooltipsAndThumbScrolling) {
   EXPECT_EQ(list.TooltipTextAt(POINT{label.left + 15, (label.top + label.bottom) / 2}),
             L"Protect the current disk partition table");
 
+  // Drawing a row: selected cells in the selection colour, the icon strip
+  // white, grid lines along the bottom and between the columns.
+  list.SetItemState(1, LVIS_SELECTED, LVIS_SELECTED);
+  RECT row{};
+  row.left = LVIR_BOUNDS;
+  list.SendMessageW(LVM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&row));
+  RECT second_cell{};
+  list.GetSubItemRect(1, 1, LVIR_LABEL, &second_cell);
+  Canvas rowc(row.right + 10, row.bottom + 10);
+  DRAWITEMSTRUCT dis{};
+  dis.CtlType = ODT_LISTVIEW;
+  dis.itemID = 1;
+  dis.hwndItem = list.m_hWnd;
+  dis.hDC = rowc.dc();
+  dis.rcItem = row;
+  list.SendMessageW(fw::kOcmBase + WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&dis));
+  EXPECT_EQ(rowc.At(row.left + 2, row.top + 3), RGB(255, 255, 255));          // icon strip
+  EXPECT_EQ(rowc.At(row.left + 200, row.top + 3), RGB(204, 225, 252));        // selected cell
+  EXPECT_EQ(rowc.At(row.left + 200, row.bottom - 1), RGB(225, 225, 245));     // bottom grid line
+  EXPECT_EQ(rowc.At(second_cell.left, row.top + 3), RGB(225, 225, 245));     // column line
+  EXPECT_TRUE(rowc.Contains(RECT{row.left + 30, row.top + 3, row.left + 290, row.bottom - 3}, RGB(0, 0, 0)));
+  list.SetItemState(1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+  list.SendMessageW(fw::kOcmBase + WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&dis));
+  EXPECT_EQ(rowc.At(row.left + 200, row.top + 3), RGB(255, 255, 255));
+
   // The device list's image list: four 24 x 24 icons, drawn in the first column.
   fw::CImageList icons;
   ASSERT_TRUE(icons.Create(24, 24, ILC_COLOR32 | ILC_MASK, 4, 0));
@@ -273,6 +298,14 @@ TEST(ListCtrl, RowHeightHeaderTooltipsAndThumbScrolling) {
   EXPECT_EQ(icons.AddIconResource(9999), -1);
   EXPECT_EQ(icons.GetImageCount(), 4);
   EXPECT_EQ(icons.GetIconSize().cx, 24);
+  LVITEMW image{};
+  image.mask = LVIF_IMAGE;
+  image.iItem = 1;
+  image.iImage = 0;
+  list.SendMessageW(LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&image));
+  list.SetIconList(icons);
+  list.SendMessageW(fw::kOcmBase + WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&dis));
+  EXPECT_LT(GetRValue(rowc.At(row.left + 10, row.top + 10)), 100);  // the disk icon's dark body
 
   // Scrolled right, then a vertical thumb move: only the rows move.
   list.Scroll(150, 0);
