@@ -24,6 +24,27 @@
 #define ID_TRAY_HOMEPAGE 32827
 #define ID_TRAY_HELP 32826
 
+/* Pages of the main window and their controls. */
+#define IDD_DEVICE_PAGE 108
+#define IDD_ABOUT_PAGE 127
+#define IDD_OPTIONS_PAGE 130
+#define IDC_PAGE_TITLE 1001
+#define IDC_PAGE_BOTTOM 1002
+#define IDC_DEVICE_LIST 1040
+#define IDC_MOUNT 1022
+#define IDC_UNMOUNT 1036
+#define IDC_REFRESH 1024
+#define IDC_SERVER_LIST 1056
+#define IDC_SERVER_TOP 1031
+#define IDC_SERVER_UP 1033
+#define IDC_SERVER_DOWN 1034
+#define IDC_SERVER_BOTTOM 1035
+#define IDC_SERVER_DELETE 1014
+#define IDC_START_WITH_WINDOWS 1032
+#define IDC_APPLY 1004
+#define IDC_ABOUT_NAME 1060
+#define IDC_ABOUT_VERSION 1061
+
 /* Frame caption buttons: normal, minimise normal, close pressed, close
    hover, minimise pressed, minimise hover; menu button normal/hover/pressed. */
 #define IDB_CLOSE 132

@@ -8,6 +8,7 @@
 #include <commctrl.h>
 #include <gdiplus.h>
 
+#include <initializer_list>
 #include <memory>
 #include <string>
 
@@ -117,6 +118,47 @@ TEST(ManagerResources, MenusAndStringsInBothLanguages) {
   EXPECT_EQ(StringIn(IDS_APP_TITLE, kEnglish), L"Velthorn Tarnwick");
   EXPECT_EQ(StringIn(IDS_TRAY_TIP, kChinese), L"Velthorn Pellowen");
   EXPECT_NE(::FindResourceW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_MAIN), RT_DIALOG), nullptr);
+}
+
+HWND Open(UINT id, HWND parent) {
+  return ::CreateDialogParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), parent,
+                              [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; }, 0);
+}
+
+TEST(ManagerResources, MainWindowAndPagesHaveTheirControls) {
+  HWND main = Open(IDD_MAIN, nullptr);
+  ASSERT_NE(main, nullptr);
+  EXPECT_TRUE(::GetWindowLongPtrW(main, GWL_EXSTYLE) & WS_EX_APPWINDOW);
+  EXPECT_FALSE(::GetWindowLongPtrW(main, GWL_STYLE) & WS_CAPTION);
+  HWND area = ::GetDlgItem(main, IDC_PAGE_AREA);
+  ASSERT_NE(area, nullptr);
+  ASSERT_NE(::GetDlgItem(main, IDC_LEFT_MENU_PLACE), nullptr);
+  struct {
+    UINT page;
+    bool visible;
+    std::initializer_list<int> controls;
+  } pages[] = {
+      {IDD_DEVICE_PAGE, true, {IDC_PAGE_TITLE, IDC_DEVICE_LIST, IDC_MOUNT, IDC_UNMOUNT, IDC_REFRESH, IDC_PAGE_BOTTOM}},
+      {IDD_OPTIONS_PAGE, false,
+       {IDC_PAGE_TITLE, IDC_SERVER_LIST, IDC_SERVER_TOP, IDC_SERVER_UP, IDC_SERVER_DOWN, IDC_SERVER_BOTTOM,
+        IDC_SERVER_DELETE, IDC_START_WITH_WINDOWS, IDC_APPLY, IDC_PAGE_BOTTOM}},
+      {IDD_ABOUT_PAGE, false, {IDC_PAGE_TITLE, IDC_ABOUT_NAME, IDC_PAGE_BOTTOM}},
+  };
+  for (auto& p : pages) {
+    HWND h = Open(p.page, area);
+    ASSERT_NE(h, nullptr) << p.page;
+    EXPECT_EQ((::GetWindowLongPtrW(h, GWL_STYLE) & WS_VISIBLE) != 0, p.visible) << p.page;
+    for (int id : p.controls) EXPECT_NE(::GetDlgItem(h, id), nullptr) << p.page << " " << id;
+  }
+  // The options page's list buttons and Apply start disabled.
+  HWND options = ::FindWindowExW(area, nullptr, nullptr, nullptr);
+  for (HWND h = options; h; h = ::GetWindow(h, GW_HWNDNEXT)) {
+    if (!::GetDlgItem(h, IDC_APPLY)) continue;
+    EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(h, IDC_APPLY)));
+    EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(h, IDC_SERVER_TOP)));
+    EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(h, IDC_START_WITH_WINDOWS)));
+  }
+  ::DestroyWindow(main);
 }
 #endif
 
