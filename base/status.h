@@ -32,6 +32,7 @@ constexpr Status kErrInsufficientBuffer = 122;
 constexpr Status kErrInvalidName = 123;
 constexpr Status kErrBusy = 170;
 constexpr Status kErrAlreadyExists = 183;
+constexpr Status kErrNotLocked = 158;
 constexpr Status kErrMoreData = 234;
 constexpr Status kErrNoMoreItems = 259;
 constexpr Status kErrNotFound = 1168;

@@ -23,6 +23,10 @@ const std::vector<Command>& Commands() {
       {"unplug", "SLOT", "Unplugs a slot at once, without locking its volumes.", UnplugCommand},
       {"folder", "mount HOST[:PORT] TARGET FOLDER [--sub NAME] [--keep] [--auto] [--overlay] | detach INDEX|FOLDER",
        "Mounts a remote device into an empty folder (formatted unless --keep) or detaches it.", FolderCommand},
+      {"snapshot",
+       "list SLOT [--layout] | take SLOT NAME [--description T] [--from SNAPSHOT] | revert SLOT | "
+       "goto|merge|delete SLOT SNAPSHOT | rename SLOT SNAPSHOT NEW-NAME [--description T]",
+       "The snapshots of a disk (questions are answered No unless --yes comes first).", SnapshotCommand},
       {"mount-iscsi", "HOST[:PORT] TARGET [--type 16|17|18] [--chap-user U --chap-secret S]",
        "Mounts an iSCSI target into a free slot.", MountIscsiCommand},
  {"nfs",

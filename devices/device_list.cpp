@@ -203,7 +203,8 @@ std::vector<DeviceMenuItem> DeviceListModel::ContextMenu(int first_selected_row)
   DeviceMenuItem& manager = menu[4];
   uint32_t tag = rows_[first_selected_row].tag;
   auto no_snapshots = [&] { take.disabled = revert.disabled = manager.disabled = true; };
-  if (IsFolderTag(tag)) {
+  // Folder rows and NFS rows (tag 0 there is no slot) have no disk to ask.
+  if (IsFolderTag(tag) || category_ == kCategoryNfs) {
     no_snapshots();
     return menu;
   }

@@ -165,6 +165,10 @@ TEST_F(DeviceListTest, NfsViewsAndTheirButtons) {
   ASSERT_EQ(list.rows().size(), 1u);
   EXPECT_EQ(Texts(0)[3], u"VNFS://127.0.0.1/e");
   EXPECT_EQ(list.ContextMenu(0).size(), 1u);
+  list.SetCategory(kCategoryNfs);
+  list.Refresh(700);
+  auto menu = list.ContextMenu(0);  // an NFS row's tag 0 is not slot 0
+  EXPECT_TRUE(menu[2].disabled && menu[3].disabled && menu[4].disabled);
   list.SetCategory(kCategoryAll);
   list.Refresh(700);
   EXPECT_TRUE(list.mount_button_visible());

@@ -128,8 +128,12 @@ Status DiskMapping::LockSlotVolumes(int slot) {
 
 Status DiskMapping::UnlockSlotVolumes(int slot, Handle disk) {
   std::u16string letters = GetSlotLetters(slot);
-  for (size_t i = 0; i < letters.size(); i += 3)
-    if (Status st = UnlockVolume(letters[i]); st != kOk) return st;
+  for (size_t i = 0; i < letters.size(); i += 3) {
+    // A lock ends with its handle, so a volume LockAndDismount left is no
+    // longer locked: that is no reason to skip the refresh of the disk.
+    Status st = UnlockVolume(letters[i]);
+    if (st != kOk && st != kErrNotLocked) return st;
+  }
   uint32_t returned = 0;
   return p_.device_io->Control(disk, kIoctlDiskUpdateProperties, nullptr, 0, nullptr, 0, &returned);
 }

@@ -162,8 +162,16 @@ TEST_F(DiskMappingTest, LockThenUnlockRoundTrip) {
   Handle disk = kInvalidHandle;
   ASSERT_EQ(platform.device_io->Open(map.FindSlotDisk(0), kGenericRead | kGenericWrite, 3, kOpenExisting, 0, &disk),
             kOk);
-  // The lock ended with its handle, so the unlock finds nothing locked.
-  EXPECT_EQ(map.UnlockSlotVolumes(0, disk), 158u);
+  // The lock ended with its handle: the unlock finds nothing locked, and the
+  // disk is still told to read its partitions again.
+  io->requests.clear();
+  EXPECT_EQ(map.UnlockSlotVolumes(0, disk), kOk);
+  EXPECT_EQ(Count(kIoctlDiskUpdateProperties), 1);
+  Change([](sim::MachineState& s) { s.slots[0].partitions = {'D'}; });
+  io->fail = [](const testing::RecordingDeviceIo::Request& r) -> Status {
+    return r.code == kFsctlUnlockVolume ? kErrNotReady : kOk;
+  };
+  EXPECT_EQ(map.UnlockSlotVolumes(0, disk), kErrNotReady);  // a real failure still stops
   platform.device_io->Close(disk);
 }
 

@@ -22,7 +22,6 @@ struct OpenObject {
   std::string volume;  // "E:" or "Volume{...}" for volume handles
 };
 
-constexpr Status kErrNotLocked = 158;
 
 class SimDeviceIo final : public DeviceIo {
  public:
