@@ -13,6 +13,7 @@
 #include "platform/machine.h"
 #include "platform/system_services.h"
 #include "platform/wmi.h"
+#include "platform/testing/test_support.h"
 #include "storagebus/disk_mapping.h"
 #include "storagebus/storage_bus.h"
 #include "storagebus/wmi_query.h"
@@ -21,6 +22,8 @@
 #include "platform/wnet.h"
 #include "shares/nfs_shares.h"
 #include "shares/server_list.h"
+#include "devices/virtual_folder.h"
+#include "platform/volume_mounts.h"
 
 namespace tw {
 namespace {
@@ -29,9 +32,10 @@ class Win32PortTest : public ::testing::Test {
  protected:
   void SetUp() override {
     _putenv("TARNWICK_MACHINE=");
-    machine = NewMachine(nullptr);
+    machine = NewMachine(&prompter);  // never a real message box in a test
     ASSERT_EQ(machine->simulated(), nullptr);
   }
+  testing::ScriptedPrompter prompter;
   std::unique_ptr<Machine> machine;
   const Platform& p() { return machine->platform(); }
 };
@@ -177,6 +181,26 @@ TEST_F(Win32PortTest, FileSystemCalls) {
   EXPECT_EQ(fs.MakeDirectory(u"C:\\no\\such\\thing"), kErrPathNotFound);
   std::u16string program = fs.ProgramPath();
   EXPECT_TRUE(EqualsNoCase(program.substr(program.size() - 4), u".exe"));
+}
+
+TEST_F(Win32PortTest, FolderMountCallsWithoutDrivers) {
+  // No fmifs.dll under Wine: the format gives false without starting.
+  Status error = 77;
+  EXPECT_FALSE(FormatVolume(p(), u"\\\\.\\Volume{00000000-0000-0000-0000-000000000000}", &error));
+  EXPECT_EQ(error, 0u);
+  Guid a, b;
+  ASSERT_EQ(p().volume_mounts->NewGuid(&a), kOk);
+  ASSERT_EQ(p().volume_mounts->NewGuid(&b), kOk);
+  EXPECT_NE(FormatGuid(a), FormatGuid(b));
+  Status st = p().volume_mounts->SetMountPoint(u"C:\\no-such-folder\\", u"\\\\?\\Volume{00000000-0000-0000-0000-000000000000}\\");
+  EXPECT_NE(st, kOk);  // 120 under Wine
+  EXPECT_NE(p().volume_mounts->DeleteMountPoint(u"C:\\no-such-folder\\"), kOk);
+  StorageBus bus(p());
+  WizardData data(19);
+  data.set_targetName(u"iqn.t");
+  EXPECT_EQ(MountVirtualFolder(p(), bus, data, nullptr), kErrFileNotFound);  // no volume driver
+  ASSERT_FALSE(prompter.shown.empty());
+  EXPECT_EQ(prompter.shown.back().text, u"mount error 2");
 }
 
 TEST(Win32MachineChoiceTest, SimulatedMachineOnRequest) {
