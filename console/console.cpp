@@ -67,7 +67,7 @@ std::string HexCode(uint32_t code) {
 }
 
 int Run(Machine& machine, const std::vector<std::string>& all, std::ostream& out, std::ostream& err) {
-  Context ctx{machine, out, err};
+  Context ctx{machine, out, err, false, machine.platform()};
   std::vector<std::string> args;
   for (const std::string& a : all) {
     if (a == "--yes" && args.empty()) ctx.assume_yes = true;

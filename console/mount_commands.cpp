@@ -188,7 +188,8 @@ int MountCommandLine(Context& ctx, const std::vector<std::string>& args) {
                     }
                     finished = wizard.Finish();
                     return finished;
-                  }};
+                  },
+                  nullptr, nullptr, nullptr};
   Status st = RunMountWizard(mc, kPages.at(kind), 0);
   if (!finished || st != kOk) return kExitFailed;
   ctx.out << "Mounted in slot " << slot << ".\n";
@@ -334,7 +335,7 @@ int MountIscsiCommand(Context& ctx, const std::vector<std::string>& args) {
   data.set_chapUser(Utf8ToUtf16(w.options["--chap-user"]));
   data.set_chapSecret(Utf8ToUtf16(w.options["--chap-secret"]));
   int slot = flow.bus.FindFreeSlot(true);
-  MountContext mc{flow.platform, flow.bus, flow.discovery, nullptr, nullptr};
+  MountContext mc{flow.platform, flow.bus, flow.discovery, nullptr, nullptr, nullptr, nullptr, nullptr};
   if (MountIscsiDevice(mc, data) != kOk) return kExitFailed;
   ctx.out << "Mounted in slot " << slot << ".\n";
   return kExitOk;

@@ -43,7 +43,7 @@ bool ParseOptions(const std::vector<std::string>& args, size_t from, const std::
 
 bool DriveArgument(const std::string& text, std::u16string* drive) {
   if (text == "*") {
-    *drive = u"*";
+    drive->assign(1, u'*');  // not a literal: GCC 12 warns falsely on that form
     return true;
   }
   if (text.size() != 2 || text[1] != ':' || !std::isalpha(static_cast<unsigned char>(text[0]))) return false;

@@ -85,7 +85,9 @@ TEST_F(DiskMappingTest, WmiQueryCursorAndValues) {
   int rows = 0, target = -1;
   std::u16string caption;
   for (; !q.AtEnd(); ++rows) {
-    if (q.GetText(u"Caption", &caption) && IsOwnDriveCaption(caption)) ASSERT_TRUE(q.GetInt(u"SCSITargetId", &target));
+    if (q.GetText(u"Caption", &caption) && IsOwnDriveCaption(caption)) {
+      ASSERT_TRUE(q.GetInt(u"SCSITargetId", &target));
+    }
     if (!q.Next()) break;
   }
   EXPECT_EQ(rows + 1, 2);

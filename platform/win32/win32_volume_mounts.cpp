@@ -48,7 +48,7 @@ class Win32Formatter final : public Formatter {
   }
   bool Load() override {
     if (!module_) module_ = LoadLibraryW(L"fmifs.dll");
-    if (module_ && !format_) format_ = reinterpret_cast<FormatExFn>(GetProcAddress(module_, "FormatEx"));
+    if (module_ && !format_) format_ = reinterpret_cast<FormatExFn>(reinterpret_cast<void*>(GetProcAddress(module_, "FormatEx")));
     return format_ != nullptr;
   }
   void FormatEx(const FormatRequest& r,
