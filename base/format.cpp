@@ -38,13 +38,13 @@ double FormatArg::AsDouble() const {
 
 namespace {
 
-struct Spec {
+struct Conversion {
   bool left = false, zero = false, plus = false, space = false;
   int width = 0;
   int precision = -1;
 };
 
-void Pad(std::u16string& out, const std::u16string& body, const Spec& sp, bool numeric) {
+void Pad(std::u16string& out, const std::u16string& body, const Conversion& sp, bool numeric) {
   size_t w = sp.width > 0 ? static_cast<size_t>(sp.width) : 0;
   if (body.size() >= w) { out += body; return; }
   size_t pad = w - body.size();
@@ -79,7 +79,7 @@ std::u16string Format(std::u16string_view t, std::initializer_list<FormatArg> ar
     char16_t c = t[i++];
     if (c != u'%') { out.push_back(c); continue; }
     if (i < t.size() && t[i] == u'%') { out.push_back(u'%'); ++i; continue; }
-    Spec sp;
+    Conversion sp;
     for (; i < t.size(); ++i) {
       if (t[i] == u'-') sp.left = true;
       else if (t[i] == u'0') sp.zero = true;

@@ -15,14 +15,45 @@ namespace sim {
 class SimMachine;
 }
 
+class DeviceIo;
+class SetupApi;
+class WmiService;
+class Registry;
+class WNet;
+class FileSystem;
+class Internet;
+class VolumeMounts;
+class Formatter;
+class Prompter;
+
 class Machine {
  public:
-  virtual ~Machine() = default;
+  virtual ~Machine();
   const Platform& platform() const { return platform_; }
   // The simulated machine, or null on the real one.
   virtual sim::SimMachine* simulated() { return nullptr; }
 
  protected:
+  // Every port a machine owns besides the system services.
+  struct Ports {
+    std::unique_ptr<DeviceIo> device_io;
+    std::unique_ptr<SetupApi> setup_api;
+    std::unique_ptr<WmiService> wmi;
+    std::unique_ptr<Registry> registry;
+    std::unique_ptr<WNet> wnet;
+    std::unique_ptr<FileSystem> file_system;
+    std::unique_ptr<VolumeMounts> volume_mounts;
+    std::unique_ptr<Formatter> formatter;
+    std::unique_ptr<Prompter> prompter;  // used when the caller gives none
+  };
+  Machine();
+  // Takes the ports, adds the internet port over the sockets, and points
+  // the Platform at all of them; `prompter` wins over ports.prompter.
+  void Wire(Ports ports, Prompter* prompter);
+
+  SystemServices system_;
+  Ports ports_;
+  std::unique_ptr<Internet> internet_;
   Platform platform_;
 };
 

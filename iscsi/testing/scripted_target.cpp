@@ -46,22 +46,22 @@ std::string Request::Key(const std::string& key) const {
   return "<absent>";
 }
 
-Bytes Pdu(const PduSpec& spec) {
-  const size_t ahs = size_t{4} * spec.ahsWords;
-  const size_t padded = (spec.data.size() + 3) & ~size_t{3};
+Bytes Pdu(const PduSpec& shape) {
+  const size_t ahs = size_t{4} * shape.ahsWords;
+  const size_t padded = (shape.data.size() + 3) & ~size_t{3};
   Bytes out(48 + ahs + padded, 0);
-  out[0] = spec.opcode;
-  out[1] = spec.flags;
-  out[2] = spec.byte2;
-  out[4] = spec.ahsWords;
-  PutU24BE(out, 5, spec.dataLengthField >= 0 ? static_cast<uint32_t>(spec.dataLengthField)
-                                             : static_cast<uint32_t>(spec.data.size()));
-  PutU32BE(out, 16, spec.itt);
-  PutU32BE(out, 20, spec.ttt);
-  PutU32BE(out, 24, spec.statSN);
-  out[36] = spec.statusClass;
-  out[37] = spec.statusDetail;
-  std::copy(spec.data.begin(), spec.data.end(), out.begin() + static_cast<std::ptrdiff_t>(48 + ahs));
+  out[0] = shape.opcode;
+  out[1] = shape.flags;
+  out[2] = shape.byte2;
+  out[4] = shape.ahsWords;
+  PutU24BE(out, 5, shape.dataLengthField >= 0 ? static_cast<uint32_t>(shape.dataLengthField)
+                                             : static_cast<uint32_t>(shape.data.size()));
+  PutU32BE(out, 16, shape.itt);
+  PutU32BE(out, 20, shape.ttt);
+  PutU32BE(out, 24, shape.statSN);
+  out[36] = shape.statusClass;
+  out[37] = shape.statusDetail;
+  std::copy(shape.data.begin(), shape.data.end(), out.begin() + static_cast<std::ptrdiff_t>(48 + ahs));
   return out;
 }
 
