@@ -256,6 +256,14 @@ ScsiResult Answer32(ByteSpan data, uint32_t value) {
 
 std::string CutAnsi(const std::string& s, size_t max) { return s.size() > max ? s.substr(0, max) : s; }
 
+// A text field of a request must end inside its field, as the records say.
+bool Terminated(ConstByteSpan data, size_t off, size_t size) {
+  if (!data.Fits(off, size)) return false;
+  for (size_t i = 0; i < size; ++i)
+    if (data.data[off + i] == 0) return true;
+  return false;
+}
+
 }  // namespace
 
 ScsiResult VendorCommand(MachineState& state, int slot_no, const uint8_t cdb[16], bool data_in, ByteSpan data,
@@ -270,6 +278,8 @@ ScsiResult VendorCommand(MachineState& state, int slot_no, const uint8_t cdb[16]
     uint8_t type = slot.record[devrec::kDeviceType];
     if (type < kIscsiDisk || type > kPrivateIscsiDisk) return Refuse(kSenseNotSupported);
     if (data_in || data.size < kChangeSecretDataSize) return Refuse(kSenseBadData);
+    if (!Terminated(data, 0, 256) || !Terminated(data, 256, 256) || !Terminated(data, 512, 256))
+      return Refuse(kSenseBadData);
     std::string old_secret = GetAnsiField(data, 0, 256);
     if (old_secret != slot.chap_secret) return Refuse(kSenseWrongSecret);
     slot.chap_user = GetAnsiField(data, 256, 256);
@@ -315,6 +325,9 @@ ScsiResult VendorCommand(MachineState& state, int slot_no, const uint8_t cdb[16]
       Snapshot* s = FindSnapshot(slot, id);
       if (!s) return Refuse(kSenseUnknownSnapshot);
       if (data_in || data.size < snaprec::kSize) return Refuse(kSenseBadData);
+      if (!Terminated(data, snaprec::kName, snaprec::kNameSize) ||
+          !Terminated(data, snaprec::kDescription, snaprec::kDescriptionSize))
+        return Refuse(kSenseBadData);
       std::string name = GetAnsiField(data, snaprec::kName, snaprec::kNameSize);
       if (name.empty()) return Refuse(kSenseBadData);
       s->name = name;

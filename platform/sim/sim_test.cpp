@@ -129,6 +129,17 @@ TEST(SimMachineTest, VendorCommandsRejectShortBuffers) {
   r = VendorCommand(s, 0, cdb, true, {small, sizeof small}, *cp);
   EXPECT_EQ(r.sense_information, kSenseInvalidOpcode);
   EXPECT_TRUE(VendorCommand(s, 5, cdb, true, {small, 16}, *cp).check_condition);  // empty slot
+  // A name that fills its field without a terminator is refused, not stored long.
+  s.slots[0].snapshots.push_back({1, 0, "a", ""});
+  uint8_t set[16] = {0xE5, 1};
+  std::vector<uint8_t> record(1064, 0);
+  std::fill(record.begin() + 8, record.begin() + 40, 'n');
+  r = VendorCommand(s, 0, set, false, {record.data(), record.size()}, *cp);
+  EXPECT_TRUE(r.check_condition);
+  EXPECT_EQ(s.slots[0].snapshots[0].name, "a");
+  record[39] = 0;
+  EXPECT_FALSE(VendorCommand(s, 0, set, false, {record.data(), record.size()}, *cp).check_condition);
+  EXPECT_EQ(s.slots[0].snapshots[0].name.size(), 31u);
 }
 
 }  // namespace
