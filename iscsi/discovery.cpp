@@ -48,6 +48,20 @@ std::unique_ptr<IscsiPdu> BuildTextRequest(IscsiSession& session, std::string_vi
   return pdu;
 }
 
+// Asks for the rest of an answer that did not fit one Text Response: the
+// same task tag, the target's transfer tag echoed, no data.
+std::unique_ptr<IscsiPdu> BuildTextContinuation(IscsiSession& session, ConstByteSpan response_bhs) {
+  auto pdu = NewPdu(0, 0);
+  ByteSpan b = pdu->Bhs();
+  PutU8(b, bhs::kOpcode, kOpTextRequest);
+  PutU8(b, bhs::kFlags, kFinalBit);
+  PutBytes(b, bhs::kInitiatorTaskTag, response_bhs.data + bhs::kInitiatorTaskTag, 4);
+  PutU32BE(b, bhs::kTargetTransferTag, GetU32BE(response_bhs, bhs::kTargetTransferTag));
+  PutU32BE(b, bhs::kCmdSn, session.cmdSN);
+  PutU32BE(b, bhs::kExpStatSn, session.current->expStatSN);
+  return pdu;
+}
+
 std::unique_ptr<IscsiPdu> BuildLogoutRequest(IscsiSession& session) {
   auto pdu = NewPdu(0, 0);
   ByteSpan b = pdu->Bhs();
@@ -134,6 +148,13 @@ int SendTargets(IscsiSession& session, std::string_view value) {
     if (GetU32BE(response->Bhs(), bhs::kTargetTransferTag) == kTransferTagNone) {
       CollectNames(session, joined);
       return 0;
+    }
+    // A standard target sends the rest only when asked for it.
+    std::unique_ptr<IscsiPdu> more = BuildTextContinuation(session, response->Bhs());
+    rc = SendPdu(session.sockets, c->socket, *more);
+    if (rc != 0) {
+      c->state = kConnFailed;
+      break;
     }
   }
   // A broken exchange: keep the entries that arrived whole.

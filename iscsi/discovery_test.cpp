@@ -300,7 +300,43 @@ TEST_F(DiscoveryTest, DataInChainAsTextAnswerIsRejected) {
   EXPECT_TRUE(lists_.targets().empty());
 }
 
-TEST_F(DiscoveryTest, TargetWaitingForAContinuationRequestTimesOutWithTheNamesSoFar) {
+TEST_F(DiscoveryTest, TargetWaitingForAContinuationRequestIsAskedForTheRest) {
+  config_.ioTimeoutMs = 3000;
+  uint32_t first_tag = 0, continuation_tag = 0, echoed = 0;
+  size_t continuation_data = 99;
+  uint8_t continuation_flags = 0;
+  ScriptedTarget target(*sockets_, {[&](TargetConnection& c) {
+    if (!AcceptLogin(c)) return;
+    Request r;
+    c.Read(&r);
+    first_tag = r.U32(16);
+    Bytes data = TextData({{"TargetName", "iqn.whole"}, {"TargetAddress", "x"}});
+    const std::string cut = "TargetName=iqn.cu";
+    data.insert(data.end(), cut.begin(), cut.end());
+    c.Send(TextResponse(data, false));
+    // As a standard target does: the rest only after the initiator asks.
+    c.Read(&r);
+    continuation_tag = r.U32(16);
+    echoed = r.U32(20);
+    continuation_data = r.data.size();
+    continuation_flags = r.flags();
+    const std::string rest = "t";
+    Bytes tail(rest.begin(), rest.end());
+    tail.push_back(0);
+    c.Send(TextResponse(tail, true));
+    AnswerLogout(c);
+  }});
+  auto discovery = Discovery();
+  EXPECT_EQ(discovery.DiscoverPortal(kLoopback, target.port(), "All", true), 0);
+  target.Join();
+  EXPECT_EQ(Names(lists_), (std::vector<std::string>{"iqn.whole", "iqn.cut"}));
+  EXPECT_EQ(continuation_tag, first_tag);
+  EXPECT_EQ(echoed, 1u);  // the target's transfer tag
+  EXPECT_EQ(continuation_data, 0u);
+  EXPECT_EQ(continuation_flags & 0x80, 0x80);
+}
+
+TEST_F(DiscoveryTest, TargetThatNeverSendsTheRestTimesOutWithTheNamesSoFar) {
   config_.ioTimeoutMs = 300;
   ScriptedTarget target(*sockets_, {[](TargetConnection& c) {
     if (!AcceptLogin(c)) return;
@@ -310,6 +346,7 @@ TEST_F(DiscoveryTest, TargetWaitingForAContinuationRequestTimesOutWithTheNamesSo
     const std::string cut = "TargetName=iqn.cu";
     data.insert(data.end(), cut.begin(), cut.end());
     c.Send(TextResponse(data, false));
+    c.Read(&r);  // the continuation request, left unanswered
     c.Read(&r);  // the logout after the time-out
     c.WaitForClose();
   }});

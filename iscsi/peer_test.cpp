@@ -107,5 +107,20 @@ TEST_F(TgtPeer, ManySessionsInARow) {
   std::printf("median discovery session: %.3f ms\n", ms[ms.size() / 2]);
 }
 
+// An answer larger than one Text Response: tgt sends the rest only after a
+// continuation request, which the initiator must send.
+TEST_F(TgtPeer, AnswerOverSeveralTextResponsesIsReadWhole) {
+  IscsiLists lists;
+  IscsiDiscovery discovery(*sockets_, lists);
+  auto start = std::chrono::steady_clock::now();
+  ASSERT_EQ(discovery.DiscoverPortal(kLoopback, static_cast<uint16_t>(port_ + 2), "All", true), 0);
+  auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  ASSERT_EQ(lists.targets().size(), 1100u);
+  EXPECT_EQ(Utf16ToUtf8(lists.targets()[0].name).substr(0, 36), "iqn.2026-01.test.tarnwick:many.0001-");
+  EXPECT_EQ(Utf16ToUtf8(lists.targets()[1099].name).substr(0, 36), "iqn.2026-01.test.tarnwick:many.1100-");
+  EXPECT_EQ(lists.targets()[1099].name.size(), 226u);
+  EXPECT_LT(seconds, 30.0);  // not a wait for the 90-second time-out
+}
+
 }  // namespace
 }  // namespace tw

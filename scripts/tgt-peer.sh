@@ -8,7 +8,9 @@
 #          with a CHAP account bound (its data sessions need CHAP; discovery
 #          lists it all the same);
 #   PORT+1 one target and a discovery CHAP account: a discovery login that
-#          proposes only AuthMethod=None is rejected there.
+#          proposes only AuthMethod=None is rejected there;
+#   PORT+2 1,100 targets with long names, whose SendTargets answer does not
+#          fit one Text Response (tgt sends the rest only when asked).
 #   Already running: nothing is done. A busy port is an error (tgtd would run
 #   without a listener).
 # stop: stops only the instances this script started (by the PIDs it wrote),
@@ -121,20 +123,30 @@ case ${1:-} in
       adm dchap --op new --mode account --user discovery-user --password discovery-secret
       adm dchap --op bind --mode account --user discovery-user  # no tid: discovery sessions
     fi
+    if ! alive many; then
+      start_instance many "$((PORT + 2))"
+      for i in $(seq 1 1100); do
+        t=$(printf '%s:many.%04d-%0190d' "$PREFIX" "$i" 0)
+        adm many --op new --mode target --tid "$i" --targetname "$t"
+        adm many --op bind --mode target --tid "$i" --initiator-address ALL
+      done
+    fi
     wait_listening "$PORT"
     wait_listening "$((PORT + 1))"
+    wait_listening "$((PORT + 2))"
     printf '%s\n' "${OPEN_TARGETS[@]}" >"$DIR/targets"
     echo "tgt-peer: running on 127.0.0.1:$PORT (${#OPEN_TARGETS[@]} targets) and :$((PORT + 1)) (discovery CHAP)"
     ;;
   stop)
     stop_instance open
     stop_instance dchap
+    stop_instance many
     rm -f "$DIR/targets"
     rmdir "$DIR" 2>/dev/null || true
     echo "tgt-peer: stopped"
     ;;
   status)
-    for n in open dchap; do
+    for n in open dchap many; do
       if alive "$n"; then echo "$n: running (pid $(<"$DIR/$n/pid"))"; else echo "$n: not running"; fi
     done
     ;;
