@@ -11,6 +11,7 @@
 #include "base/text.h"
 #include "platform/sockets.h"
 #include "platform/system.h"
+#include "platform/stdio_diagnostics.h"
 #include "platform/system_services.h"
 
 namespace tw {
@@ -90,21 +91,13 @@ class TableCodePage final : public CodePage {
   static uint32_t Resolve(uint32_t cp) { return cp == kCpAcp ? kCp1252 : cp; }
 };
 
-class StdioDiagnostics final : public Diagnostics {
+class PosixDiagnostics final : public StdioDiagnostics {
  public:
-  void WriteErr(std::string_view line) override {
-    std::fwrite(line.data(), 1, line.size(), stderr);
-    std::fputc('\n', stderr);
-  }
-  void WriteOut(std::string_view line) override {
-    std::fwrite(line.data(), 1, line.size(), stdout);
-    std::fputc('\n', stdout);
-  }
   std::string SystemMessage(Status code) override;
 };
 
 // The texts Windows gives for the codes the core meets.
-std::string StdioDiagnostics::SystemMessage(Status code) {
+std::string PosixDiagnostics::SystemMessage(Status code) {
   switch (code) {
     case 1: return "Incorrect function.";
     case 2: return "The system cannot find the file specified.";
@@ -136,7 +129,7 @@ SystemServices NewSystemServices() {
   s.memory = std::make_unique<PosixMemory>();
   s.clock = std::make_unique<SteadyClock>();
   s.code_page = std::make_unique<TableCodePage>();
-  s.diagnostics = std::make_unique<StdioDiagnostics>();
+  s.diagnostics = std::make_unique<PosixDiagnostics>();
   s.sockets = NewSystemSockets();
   return s;
 }

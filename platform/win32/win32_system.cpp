@@ -6,6 +6,7 @@
 #include "base/text.h"
 #include "platform/sockets.h"
 #include "platform/system.h"
+#include "platform/stdio_diagnostics.h"
 #include "platform/system_services.h"
 
 namespace tw {
@@ -53,16 +54,8 @@ class Win32CodePage final : public CodePage {
   uint32_t AnsiCodePage() override { return GetACP(); }
 };
 
-class Win32Diagnostics final : public Diagnostics {
+class Win32Diagnostics final : public StdioDiagnostics {
  public:
-  void WriteErr(std::string_view line) override {
-    std::fwrite(line.data(), 1, line.size(), stderr);
-    std::fputc('\n', stderr);
-  }
-  void WriteOut(std::string_view line) override {
-    std::fwrite(line.data(), 1, line.size(), stdout);
-    std::fputc('\n', stdout);
-  }
   std::string SystemMessage(Status code) override {
     wchar_t* text = nullptr;
     DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
