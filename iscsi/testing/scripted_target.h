@@ -52,7 +52,7 @@ struct PduSpec {
   // DataSegmentLength to write; by default the data's size.
   int64_t dataLengthField = -1;
 };
-Bytes Pdu(const PduSpec& spec);
+Bytes Pdu(const PduSpec& shape);
 Bytes LoginResponse(uint8_t flags, const Keys& keys, uint8_t statusClass = 0);
 Bytes TextResponse(const Bytes& data, bool last);
 Bytes LogoutResponse(uint8_t response = 0);
