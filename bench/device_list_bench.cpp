@@ -10,6 +10,7 @@
 #include "platform/machine.h"
 #include "platform/sim/sim_machine.h"
 #include "platform/testing/test_support.h"
+#include "storagebus/testing/image_records.h"
 #include "storagebus/disk_mapping.h"
 #include "storagebus/storage_bus.h"
 
@@ -47,13 +48,9 @@ int main(int argc, char** argv) {
   tw::DiskMapping map(machine->platform());
   if (bus.SelectAdapter(0) != tw::kOk) return 1;
   for (uint8_t slot = 0; slot < 4; ++slot) {
-    tw::DeviceRecord r;
-    r.set_slot(slot);
-    r.set_device_type(tw::kImageDisk);
-    r.set_create_new(true);
-    r.set_new_size(1 << 20);
-    r.set_image_disk_path(folder.Win32Path("d" + std::to_string(slot) + ".img"));
-    if (bus.PlugDevice(r) != tw::kOk) return 1;
+    if (bus.PlugDevice(tw::testing::NewImageRecord(slot, folder.Win32Path("d" + std::to_string(slot) + ".img"))) !=
+        tw::kOk)
+      return 1;
   }
   ReadDeviceList(bus, map);  // warm the file cache
   size_t allocations = g_allocations, bytes = g_bytes;

@@ -12,6 +12,7 @@
 #include "iscsi/discovery.h"
 #include "platform/registry.h"
 #include "platform/testing/sim_fixture.h"
+#include "storagebus/testing/image_records.h"
 
 namespace tw {
 namespace {
@@ -218,13 +219,7 @@ TEST_F(MountWizardTest, OutOfRangeValueKeepsThePageOpen) {
 
 TEST_F(MountWizardTest, NoSlotLeftAndCancel) {
   for (uint8_t s = 0; s < 8; ++s) {
-    DeviceRecord r;
-    r.set_slot(s);
-    r.set_device_type(kImageDisk);
-    r.set_create_new(true);
-    r.set_new_size(1 << 20);
-    r.set_image_disk_path(folder.Win32Path("f" + std::to_string(s)));
-    ASSERT_EQ(bus.PlugDevice(r), kOk);
+    ASSERT_EQ(bus.PlugDevice(testing::NewImageRecord(s, folder.Win32Path("f" + std::to_string(s)))), kOk);
   }
   auto ctx = Context([&](MountWizard& w) {
     w.burner.path = folder.Win32Path("b.iso");

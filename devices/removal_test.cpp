@@ -6,6 +6,7 @@
 #include "devices/device_list.h"
 #include "devices/removal.h"
 #include "platform/testing/sim_fixture.h"
+#include "storagebus/testing/image_records.h"
 #include "shares/nfs_shares.h"
 
 namespace tw {
@@ -15,13 +16,8 @@ class RemovalTest : public ::testing::Test, public testing::SimFixture {
  protected:
   void SetUp() override { ASSERT_EQ(bus.SelectAdapter(0), kOk); }
   void Plug(uint8_t slot) {
-    DeviceRecord r;
-    r.set_slot(slot);
-    r.set_device_type(kImageDisk);
-    r.set_create_new(true);
-    r.set_new_size(1 << 20);
-    r.set_image_disk_path(folder.Win32Path("r" + std::to_string(slot) + ".img"));
-    ASSERT_EQ(bus.PlugDevice(r), kOk);
+    ASSERT_EQ(bus.PlugDevice(testing::NewImageRecord(slot, folder.Win32Path("r" + std::to_string(slot) + ".img"))),
+              kOk);
   }
   bool InUse(uint8_t slot) {
     DeviceRecord r;

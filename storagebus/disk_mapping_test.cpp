@@ -4,6 +4,7 @@
 #include <fstream>
 
 #include "platform/testing/sim_fixture.h"
+#include "storagebus/testing/image_records.h"
 #include "platform/wmi.h"
 #include "storagebus/disk_mapping.h"
 #include "storagebus/storage_bus.h"
@@ -16,13 +17,8 @@ class DiskMappingTest : public ::testing::Test, public testing::SimFixture {
  protected:
   void SetUp() override { ASSERT_EQ(bus.SelectAdapter(0), kOk); }
   void PlugImage(uint8_t slot) {
-    DeviceRecord r;
-    r.set_slot(slot);
-    r.set_device_type(kImageDisk);
-    r.set_create_new(true);
-    r.set_new_size(1 << 20);
-    r.set_image_disk_path(folder.Win32Path("d" + std::to_string(slot) + ".img"));
-    ASSERT_EQ(bus.PlugDevice(r), kOk);
+    ASSERT_EQ(bus.PlugDevice(testing::NewImageRecord(slot, folder.Win32Path("d" + std::to_string(slot) + ".img"))),
+              kOk);
   }
   void PlugCd(uint8_t slot) {
     std::ofstream(folder.path() / "c.iso") << "iso";

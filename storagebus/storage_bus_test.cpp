@@ -7,6 +7,7 @@
 
 #include "base/text.h"
 #include "platform/testing/sim_fixture.h"
+#include "storagebus/testing/image_records.h"
 #include "storagebus/storage_bus.h"
 
 namespace tw {
@@ -18,13 +19,7 @@ class StorageBusTest : public ::testing::Test, public testing::SimFixture {
   void SetUp() override { ASSERT_EQ(bus.SelectAdapter(0), kOk); }
 
   DeviceRecord NewImage(uint8_t slot, const std::string& name, uint64_t size) {
-    DeviceRecord r;
-    r.set_slot(slot);
-    r.set_device_type(kImageDisk);
-    r.set_create_new(true);
-    r.set_new_size(size);
-    r.set_image_disk_path(folder.Win32Path(name));
-    return r;
+    return testing::NewImageRecord(slot, folder.Win32Path(name), size);
   }
   void WriteFile(const std::string& name, size_t bytes) {
     std::ofstream(folder.path() / name, std::ios::binary) << std::string(bytes, 'x');

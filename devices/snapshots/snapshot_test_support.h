@@ -11,6 +11,7 @@
 #include "base/bytes.h"
 #include "devices/snapshots/snapshot_menu_commands.h"
 #include "platform/testing/sim_fixture.h"
+#include "storagebus/testing/image_records.h"
 #include "storagebus/driver_contract.h"
 #include "storagebus/storage_bus.h"
 
@@ -27,13 +28,7 @@ class SnapshotMachine : public SimFixture {
   SnapshotMachine() { EXPECT_EQ(bus.SelectAdapter(0), kOk); }
 
   void PlugImage(uint8_t slot) {
-    DeviceRecord r;
-    r.set_slot(slot);
-    r.set_device_type(kImageDisk);
-    r.set_create_new(true);
-    r.set_new_size(1 << 20);
-    r.set_image_disk_path(folder.Win32Path("disk" + std::to_string(slot) + ".img"));
-    ASSERT_EQ(bus.PlugDevice(r), kOk);
+    ASSERT_EQ(bus.PlugDevice(NewImageRecord(slot, folder.Win32Path("disk" + std::to_string(slot) + ".img"))), kOk);
   }
   void PlugIscsi(uint8_t slot, const std::string& user, const std::string& secret) {
     DeviceRecord r;
