@@ -31,8 +31,7 @@ void Md5::Reset() {
   state_[1] = 0xefcdab89;
   state_[2] = 0x98badcfe;
   state_[3] = 0x10325476;
-  length_ = 0;
-  buffered_ = 0;
+  blocks_.Reset();
 }
 
 void Md5::Block(const uint8_t* p) {
@@ -71,35 +70,11 @@ void Md5::Block(const uint8_t* p) {
 }
 
 void Md5::Update(const uint8_t* data, size_t length) {
-  length_ += length;
-  while (length > 0) {
-    if (buffered_ == 0 && length >= 64) {
-      Block(data);
-      data += 64;
-      length -= 64;
-      continue;
-    }
-    size_t take = 64 - buffered_;
-    if (take > length) take = length;
-    std::memcpy(buffer_ + buffered_, data, take);
-    buffered_ += take;
-    data += take;
-    length -= take;
-    if (buffered_ == 64) {
-      Block(buffer_);
-      buffered_ = 0;
-    }
-  }
+  blocks_.Feed(data, length, [this](const uint8_t* block) { Block(block); });
 }
 
 Md5Digest Md5::Final() {
-  const uint64_t bits = length_ * 8;
-  static const uint8_t kPad[64] = {0x80};
-  size_t pad = (buffered_ < 56) ? 56 - buffered_ : 120 - buffered_;
-  Update(kPad, pad);
-  uint8_t len[8];
-  for (int i = 0; i < 8; ++i) len[i] = static_cast<uint8_t>(bits >> (8 * i));
-  Update(len, 8);
+  blocks_.Finish(false, [this](const uint8_t* block) { Block(block); });
   Md5Digest out;
   for (int i = 0; i < 4; ++i)
     for (int j = 0; j < 4; ++j) out[4 * i + j] = static_cast<uint8_t>(state_[i] >> (8 * j));

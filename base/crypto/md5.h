@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "base/crypto/block_buffer.h"
+
 namespace tw {
 
 using Md5Digest = std::array<uint8_t, 16>;
@@ -25,9 +27,7 @@ class Md5 {
  private:
   void Block(const uint8_t* block);
   uint32_t state_[4];
-  uint64_t length_;  // bytes hashed so far
-  uint8_t buffer_[64];
-  size_t buffered_;
+  BlockBuffer64 blocks_;
 };
 
 // One-shot digests.

@@ -25,8 +25,7 @@ void Sha256::Reset() {
   static const uint32_t kInit[8] = {0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a,
                                     0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19};
   std::memcpy(state_, kInit, sizeof state_);
-  length_ = 0;
-  buffered_ = 0;
+  blocks_.Reset();
 }
 
 void Sha256::Block(const uint8_t* p) {
@@ -69,35 +68,11 @@ void Sha256::Block(const uint8_t* p) {
 }
 
 void Sha256::Update(const uint8_t* data, size_t length) {
-  length_ += length;
-  while (length > 0) {
-    if (buffered_ == 0 && length >= 64) {
-      Block(data);
-      data += 64;
-      length -= 64;
-      continue;
-    }
-    size_t take = 64 - buffered_;
-    if (take > length) take = length;
-    std::memcpy(buffer_ + buffered_, data, take);
-    buffered_ += take;
-    data += take;
-    length -= take;
-    if (buffered_ == 64) {
-      Block(buffer_);
-      buffered_ = 0;
-    }
-  }
+  blocks_.Feed(data, length, [this](const uint8_t* block) { Block(block); });
 }
 
 Sha256Digest Sha256::Final() {
-  const uint64_t bits = length_ * 8;
-  static const uint8_t kPad[64] = {0x80};
-  size_t pad = (buffered_ < 56) ? 56 - buffered_ : 120 - buffered_;
-  Update(kPad, pad);
-  uint8_t len[8];
-  for (int i = 0; i < 8; ++i) len[i] = static_cast<uint8_t>(bits >> (56 - 8 * i));
-  Update(len, 8);
+  blocks_.Finish(true, [this](const uint8_t* block) { Block(block); });
   Sha256Digest out;
   for (int i = 0; i < 8; ++i)
     for (int j = 0; j < 4; ++j) out[4 * i + j] = static_cast<uint8_t>(state_[i] >> (24 - 8 * j));

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "base/crypto/block_buffer.h"
+
 namespace tw {
 
 using Sha256Digest = std::array<uint8_t, 32>;
@@ -25,9 +27,7 @@ class Sha256 {
  private:
   void Block(const uint8_t* block);
   uint32_t state_[8];
-  uint64_t length_;
-  uint8_t buffer_[64];
-  size_t buffered_;
+  BlockBuffer64 blocks_;
 };
 
 Sha256Digest Sha256Of(const uint8_t* data, size_t length);
