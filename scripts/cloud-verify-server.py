@@ -46,9 +46,12 @@ RAW_ANSWERS = {
     "badchunk": b"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nabcde\r\nzz\r\n",
     "garbage": b"NOT HTTP AT ALL\r\n\r\n",
     "close": b"",
-    "continue": b"HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 201 Created here\r\nContent-Length: 2\r\n\r\nok",
-    "nocontent": b"HTTP/1.1 204 No Content\r\n\r\n",
-    "zerolength": b"HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n",
+    # The raw answers end their connection, so they say so: a client must not
+    # reuse it (WinINet otherwise may, and meets the closed socket).
+    "continue": b"HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 201 Created here\r\nContent-Length: 2\r\n"
+                b"Connection: close\r\n\r\nok",
+    "nocontent": b"HTTP/1.1 204 No Content\r\nConnection: close\r\n\r\n",
+    "zerolength": b"HTTP/1.1 200 OK\r\nContent-Length: 0\r\nConnection: close\r\n\r\n",
 }
 
 
