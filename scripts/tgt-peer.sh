@@ -36,6 +36,15 @@ alive() {
   tr '\0' ' ' <"/proc/$pid/cmdline" | grep -q '^tgtd '
 }
 
+# gone NAME: the process started for the instance has ended. (Right after
+# the start it may not have become tgtd yet, which `alive` would call dead.)
+gone() {
+  local pid
+  pid=$(<"$DIR/$1/pid")
+  [[ -r /proc/$pid/cmdline ]] || return 0
+  grep -q '^State:[[:space:]]*Z' "/proc/$pid/status" 2>/dev/null
+}
+
 adm() {  # adm NAME args...
   local name=$1; shift
   TGT_IPC_SOCKET=$DIR/$name/ipc tgtadm --lld iscsi "$@"
@@ -58,7 +67,7 @@ start_instance() {  # start_instance NAME PORT
   local i
   for i in $(seq 100); do
     adm "$name" --op show --mode target >/dev/null 2>&1 && break
-    alive "$name" || die "tgtd ($name) exited: $(tail -3 "$d/log")"
+    gone "$name" && die "tgtd ($name) exited: $(tail -3 "$d/log")"
     sleep 0.05
   done
   adm "$name" --op show --mode target >/dev/null 2>&1 || die "tgtd ($name) did not answer"
