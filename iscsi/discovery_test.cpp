@@ -203,7 +203,7 @@ TEST_F(DiscoveryTest, RefusedPortalGives10061AndRecordsNothing) {
   EXPECT_TRUE(lists_.portals().empty());
 }
 
-TEST_F(DiscoveryTest, RefusedPortalWaitsTheFiveSecondsOfPartThreeOne) {
+TEST_F(DiscoveryTest, RefusedPortalWaitsTheWholeFiveSecondConnectTime) {
   // The connect wait as it is: a refused connect is not writable, so
   // select runs out and the result is 10061 (as Windows answers).
   const uint16_t port = testing::ClosedLoopbackPort(*sockets_);
