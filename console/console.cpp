@@ -1,5 +1,6 @@
 #include "console/console.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "platform/sim/sim_machine.h"
@@ -43,6 +44,24 @@ int UsageError(Context& ctx, const std::string& command, const std::string& mess
   for (const Command& c : Commands())
     if (command == c.name) ctx.err << "usage: tarnwick " << c.name << " " << c.usage << "\n";
   return kExitUsage;
+}
+
+bool ParseOptions(const std::vector<std::string>& args, size_t from, const std::vector<std::string>& with_value,
+                  const std::vector<std::string>& flags, Options* o, std::string* bad) {
+  for (size_t i = from; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (a.rfind("--", 0) != 0) {
+      o->positional.push_back(a);
+    } else if (std::find(flags.begin(), flags.end(), a) != flags.end()) {
+      o->values[a] = "";
+    } else if (std::find(with_value.begin(), with_value.end(), a) != with_value.end() && i + 1 < args.size()) {
+      o->values[a] = args[++i];
+    } else {
+      *bad = a;
+      return false;
+    }
+  }
+  return true;
 }
 
 bool ParseInt(const std::string& text, long long min, long long max, long long* value) {

@@ -2,6 +2,7 @@
 // main() stays thin and tests run commands in-process.
 #pragma once
 
+#include <map>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -47,6 +48,15 @@ class StreamDiagnosticsFor final : public Diagnostics {
  private:
   std::ostream& sink_;
 };
+
+// Words of a command line: positional ones, and --name VALUE or bare --flag
+// options (a flag's value is empty). False with *bad on an unknown option.
+struct Options {
+  std::vector<std::string> positional;
+  std::map<std::string, std::string> values;
+};
+bool ParseOptions(const std::vector<std::string>& args, size_t from, const std::vector<std::string>& with_value,
+                  const std::vector<std::string>& flags, Options* options, std::string* bad);
 
 // Small helpers for commands.
 constexpr int kExitOk = 0;

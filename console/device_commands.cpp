@@ -6,6 +6,7 @@
 #include "base/text.h"
 #include "console/console.h"
 #include "console/device_commands.h"
+#include "platform/sockets.h"
 #include "platform/system_services.h"
 #include "storagebus/disk_mapping.h"
 #include "storagebus/storage_bus.h"
@@ -32,12 +33,6 @@ std::string AccessName(uint8_t access) {
   if (access == kAccessReadWrite) return "read-write";
   if (access == kAccessVirtualWrite) return "virtual write";
   return "read-only";
-}
-
-std::string Dotted(uint32_t network_order) {
-  const uint8_t b[4] = {static_cast<uint8_t>(network_order), static_cast<uint8_t>(network_order >> 8),
-                        static_cast<uint8_t>(network_order >> 16), static_cast<uint8_t>(network_order >> 24)};
-  return std::to_string(b[0]) + "." + std::to_string(b[1]) + "." + std::to_string(b[2]) + "." + std::to_string(b[3]);
 }
 
 std::string StripDosDevices(const std::u16string& path) {
@@ -72,12 +67,12 @@ std::string DeviceLocation(const DeviceRecord& r, CodePage& code_page) {
     case kIscsiDisk:
     case kSharedIscsiDisk:
     case kPrivateIscsiDisk:
-      return r.target_name() + " at " + Dotted(r.target_address()) + ":" + std::to_string(r.target_port());
+      return r.target_name() + " at " + DottedAddress(r.target_address()) + ":" + std::to_string(r.target_port());
     case kCloudDisk:
-      return r.target_name() + " of " + r.user_name() + " at " + Dotted(r.target_address()) + ":" +
+      return r.target_name() + " of " + r.user_name() + " at " + DottedAddress(r.target_address()) + ":" +
              std::to_string(r.target_port());
     case kNetworkDisk:
-      return Dotted(r.server_address()) + ":" + std::to_string(r.server_port());
+      return DottedAddress(r.server_address()) + ":" + std::to_string(r.server_port());
   }
   return "";
 }
@@ -124,7 +119,7 @@ int ListCommand(Context& ctx, const std::vector<std::string>& args) {
       if (!bus.IsVolumeActive(i) || bus.GetVolumeInfo(i, &v) != kOk) continue;
       if (folders++ == 0) ctx.out << (shown ? "\n" : "") << "Virtual folders:\n";
       ctx.out << "  " << Utf16ToUtf8(v.mount_folder()) << "  " << Utf16ToUtf8(v.target_name()) << " at "
-              << Dotted(v.server_address()) << ":" << v.server_port() << "  " << FormatBytes(v.capacity()) << "\n";
+              << DottedAddress(v.server_address()) << ":" << v.server_port() << "  " << FormatBytes(v.capacity()) << "\n";
     }
   }
   if (shown == 0 && folders == 0 && adapter == kOk) ctx.out << "No devices are plugged.\n";

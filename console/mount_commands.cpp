@@ -66,25 +66,6 @@ void PrintView(Context& ctx, DeviceListModel& list) {
   if (list.rows().empty()) ctx.out << "  (none)\n";
 }
 
-struct Words {
-  std::vector<std::string> positional;
-  std::map<std::string, std::string> options;  // "--x" -> value ("" for flags)
-};
-bool Split(const std::vector<std::string>& args, size_t from, const std::vector<std::string>& valued,
-           const std::vector<std::string>& flags, Words* w, std::string* bad) {
-  for (size_t i = from; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    if (a.rfind("--", 0) != 0) w->positional.push_back(a);
-    else if (std::find(flags.begin(), flags.end(), a) != flags.end()) w->options[a] = "";
-    else if (std::find(valued.begin(), valued.end(), a) != valued.end() && i + 1 < args.size()) w->options[a] = args[++i];
-    else {
-      *bad = a;
-      return false;
-    }
-  }
-  return true;
-}
-
 struct Flow {
   explicit Flow(Context& ctx, std::function<int(const std::u16string&, unsigned)> answer)
       : prompter(ctx.err, std::move(answer)), platform(ctx.platform), bus(platform),
@@ -111,9 +92,9 @@ bool SelectAdapter(Context& ctx, StorageBus& bus, const char* command) {
 }  // namespace
 
 int DeviceListCommand(Context& ctx, const std::vector<std::string>& args) {
-  Words w;
+  Options w;
   std::string bad;
-  if (!Split(args, 0, {"--category"}, {}, &w, &bad) || !w.positional.empty())
+  if (!ParseOptions(args, 0, {"--category"}, {}, &w, &bad) || !w.positional.empty())
     return UsageError(ctx, "list", "unexpected argument " + (bad.empty() ? w.positional[0] : bad));
   // The NFS listing's own lines are for debugging; the view is what counts here.
   std::ostringstream quiet_sink;
@@ -122,8 +103,8 @@ int DeviceListCommand(Context& ctx, const std::vector<std::string>& args) {
   p.diagnostics = &quiet;
   DeviceListModel list(p);
   list.Create(kListWidth);
-  auto it = w.options.find("--category");
-  if (it != w.options.end()) {
+  auto it = w.values.find("--category");
+  if (it != w.values.end()) {
     list.SetCategoryFromMenuText(Utf8ToUtf16(it->second));
     list.Refresh(kListWidth);
     PrintView(ctx, list);
@@ -148,16 +129,16 @@ int MountCommandLine(Context& ctx, const std::vector<std::string>& args) {
       {"image", kPageImage}, {"vhd", kPageVhd}, {"cd", kPageCd}, {"burner", kPageBurner}};
   if (args.empty() || !kPages.count(args[0]))
     return UsageError(ctx, "mount", "give image, vhd, cd or burner and a path");
-  Words w;
+  Options w;
   std::string bad;
-  if (!Split(args, 1, {"--create", "--password"}, {"--readonly", "--fixed", "--dvd"}, &w, &bad))
+  if (!ParseOptions(args, 1, {"--create", "--password"}, {"--readonly", "--fixed", "--dvd"}, &w, &bad))
     return UsageError(ctx, "mount", "unknown option " + bad);
   if (w.positional.size() != 1) return UsageError(ctx, "mount", "give one path");
   const std::string& kind = args[0];
-  bool create = w.options.count("--create") > 0;
-  if ((kind == "cd" && (create || w.options.size() > 0)) ||
-      (kind != "image" && kind != "vhd" && (w.options.count("--password") || w.options.count("--readonly"))) ||
-      (kind != "vhd" && w.options.count("--fixed")) || (kind != "burner" && w.options.count("--dvd")))
+  bool create = w.values.count("--create") > 0;
+  if ((kind == "cd" && (create || w.values.size() > 0)) ||
+      (kind != "image" && kind != "vhd" && (w.values.count("--password") || w.values.count("--readonly"))) ||
+      (kind != "vhd" && w.values.count("--fixed")) || (kind != "burner" && w.values.count("--dvd")))
     return UsageError(ctx, "mount", "that option does not apply to " + kind);
 
   Flow flow(ctx, [](const std::u16string&, unsigned) { return kIdNo; });
@@ -166,23 +147,23 @@ int MountCommandLine(Context& ctx, const std::vector<std::string>& args) {
   bool finished = false;
   MountContext mc{flow.platform, flow.bus, flow.discovery, nullptr, [&](MountWizard& wizard) {
                     std::u16string path = Utf8ToUtf16(w.positional[0]);
-                    std::u16string size = create ? Utf8ToUtf16(w.options["--create"]) : u"";
+                    std::u16string size = create ? Utf8ToUtf16(w.values["--create"]) : u"";
                     if (kind == "image" || kind == "vhd") {
                       DiskImagePage& page = kind == "vhd" ? wizard.vhd : wizard.image;
                       page.SetChoice(create ? DiskImagePage::kCreate : DiskImagePage::kOpen);
                       page.path = path;
                       if (create) page.size_text = size;
-                      page.read_only = w.options.count("--readonly") > 0;
-                      page.allocate_all = w.options.count("--fixed") > 0;
-                      if (w.options.count("--password")) {
+                      page.read_only = w.values.count("--readonly") > 0;
+                      page.allocate_all = w.values.count("--fixed") > 0;
+                      if (w.values.count("--password")) {
                         page.password_flag = true;
-                        page.password = page.confirm = Utf8ToUtf16(w.options["--password"]);
+                        page.password = page.confirm = Utf8ToUtf16(w.values["--password"]);
                       }
                     } else if (kind == "cd") {
                       wizard.cd.path = path;
                     } else {
                       wizard.burner.choice = create ? BurnerPage::kCreate : BurnerPage::kOpen;
-                      if (w.options.count("--dvd")) wizard.burner.SetDiscKind(BurnerPage::kDvd);
+                      if (w.values.count("--dvd")) wizard.burner.SetDiscKind(BurnerPage::kDvd);
                       if (create) wizard.burner.size_text = size;
                       wizard.burner.path = path;
                     }
@@ -197,9 +178,9 @@ int MountCommandLine(Context& ctx, const std::vector<std::string>& args) {
 }
 
 int UnmountCommandLine(Context& ctx, const std::vector<std::string>& args) {
-  Words w;
+  Options w;
   std::string bad;
-  if (!Split(args, 0, {}, {"--force"}, &w, &bad)) return UsageError(ctx, "unmount", "unknown option " + bad);
+  if (!ParseOptions(args, 0, {}, {"--force"}, &w, &bad)) return UsageError(ctx, "unmount", "unknown option " + bad);
   if (w.positional.empty()) return UsageError(ctx, "unmount", "give one or more slots");
   std::vector<SelectedRow> rows;
   for (const std::string& s : w.positional) {
@@ -207,7 +188,7 @@ int UnmountCommandLine(Context& ctx, const std::vector<std::string>& args) {
     if (!ParseInt(s, 0, kSlotCount - 1, &slot)) return UsageError(ctx, "unmount", "slots are 0 to 7");
     rows.push_back({static_cast<uint32_t>(slot), u""});
   }
-  bool force = w.options.count("--force") > 0;
+  bool force = w.values.count("--force") > 0;
   Flow flow(ctx, [force](const std::u16string& text, unsigned) {
     // Running the command is the confirmation; forcing is asked for by --force.
     if (text == u"Do you want to remove these devices?") return kIdYes;
@@ -259,9 +240,9 @@ int FolderCommand(Context& ctx, const std::vector<std::string>& args) {
   if (args.empty()) return UsageError(ctx, "folder", "give mount or detach");
   Flow flow(ctx, [](const std::u16string&, unsigned) { return kIdYes; });
   if (args[0] == "mount") {
-    Words w;
+    Options w;
     std::string bad;
-    if (!Split(args, 1, {"--sub"}, {"--keep", "--auto", "--overlay"}, &w, &bad))
+    if (!ParseOptions(args, 1, {"--sub"}, {"--keep", "--auto", "--overlay"}, &w, &bad))
       return UsageError(ctx, "folder", "unknown option " + bad);
     if (w.positional.size() != 3) return UsageError(ctx, "folder", "mount needs HOST[:PORT] TARGET FOLDER");
     WizardData data(kTypeVirtualFolder);
@@ -273,11 +254,11 @@ int FolderCommand(Context& ctx, const std::vector<std::string>& args) {
     data.set_targetName(Utf8ToUtf16(w.positional[1]));
     FolderPageModel page;
     page.folder = Utf8ToUtf16(w.positional[2]);
-    page.create_sub_folder = w.options.count("--sub") > 0;
-    page.sub_folder = Utf8ToUtf16(w.options["--sub"]);
-    page.keep_content = w.options.count("--keep") > 0;
-    page.auto_mount = w.options.count("--auto") > 0;
-    page.overlay_icon = w.options.count("--overlay") > 0;
+    page.create_sub_folder = w.values.count("--sub") > 0;
+    page.sub_folder = Utf8ToUtf16(w.values["--sub"]);
+    page.keep_content = w.values.count("--keep") > 0;
+    page.auto_mount = w.values.count("--auto") > 0;
+    page.overlay_icon = w.values.count("--overlay") > 0;
     if (!page.Finish(&data, flow.platform)) return kExitFailed;
     if (MountVirtualFolder(flow.platform, flow.bus, data, nullptr) != kOk) return kExitFailed;
     ctx.out << "Mounted into " << Utf16ToUtf8(FolderMountPath(data)) << ".\n";
@@ -315,13 +296,13 @@ int FolderCommand(Context& ctx, const std::vector<std::string>& args) {
 }
 
 int MountIscsiCommand(Context& ctx, const std::vector<std::string>& args) {
-  Words w;
+  Options w;
   std::string bad;
-  if (!Split(args, 0, {"--type", "--chap-user", "--chap-secret"}, {}, &w, &bad))
+  if (!ParseOptions(args, 0, {"--type", "--chap-user", "--chap-secret"}, {}, &w, &bad))
     return UsageError(ctx, "mount-iscsi", "unknown option " + bad);
   if (w.positional.size() != 2) return UsageError(ctx, "mount-iscsi", "give HOST[:PORT] and TARGET");
   long long type = kTypeIscsiDisk;
-  if (w.options.count("--type") && !ParseInt(w.options["--type"], 16, 18, &type))
+  if (w.values.count("--type") && !ParseInt(w.values["--type"], 16, 18, &type))
     return UsageError(ctx, "mount-iscsi", "--type is 16, 17 or 18");
   Flow flow(ctx, [](const std::u16string&, unsigned) { return kIdNo; });
   if (!SelectAdapter(ctx, flow.bus, "mount-iscsi")) return kExitFailed;
@@ -332,8 +313,8 @@ int MountIscsiCommand(Context& ctx, const std::vector<std::string>& args) {
   data.set_portalAddress(address);
   data.set_portalPort(port);
   data.set_targetName(Utf8ToUtf16(w.positional[1]));
-  data.set_chapUser(Utf8ToUtf16(w.options["--chap-user"]));
-  data.set_chapSecret(Utf8ToUtf16(w.options["--chap-secret"]));
+  data.set_chapUser(Utf8ToUtf16(w.values["--chap-user"]));
+  data.set_chapSecret(Utf8ToUtf16(w.values["--chap-secret"]));
   int slot = flow.bus.FindFreeSlot(true);
   MountContext mc{flow.platform, flow.bus, flow.discovery, nullptr, nullptr, nullptr, nullptr, nullptr};
   if (MountIscsiDevice(mc, data) != kOk) return kExitFailed;

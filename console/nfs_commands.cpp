@@ -16,31 +16,6 @@
 namespace tw::console {
 namespace {
 
-// Options of the form --name VALUE (or a bare --flag); false on an unknown one.
-struct Options {
-  std::vector<std::string> positional;
-  std::map<std::string, std::string> values;
-};
-bool ParseOptions(const std::vector<std::string>& args, size_t from, const std::vector<std::string>& with_value,
-                  const std::vector<std::string>& flags, Options* o, std::string* bad) {
-  for (size_t i = from; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    if (a.rfind("--", 0) != 0) {
-      o->positional.push_back(a);
-      continue;
-    }
-    if (std::find(flags.begin(), flags.end(), a) != flags.end()) {
-      o->values[a] = "1";
-    } else if (std::find(with_value.begin(), with_value.end(), a) != with_value.end() && i + 1 < args.size()) {
-      o->values[a] = args[++i];
-    } else {
-      *bad = a;
-      return false;
-    }
-  }
-  return true;
-}
-
 bool DriveArgument(const std::string& text, std::u16string* drive) {
   if (text == "*") {
     drive->assign(1, u'*');  // not a literal: GCC 12 warns falsely on that form

@@ -3,6 +3,7 @@
 #include "base/format.h"
 #include "base/text.h"
 #include "platform/file_system.h"
+#include "platform/sockets.h"
 #include "platform/system_services.h"
 #include "platform/wnet.h"
 #include "shares/nfs_shares.h"
@@ -23,11 +24,6 @@ const CategoryEntry kCategories[] = {
     {u"Virtual Folders", kCategoryFolders},  {u"Cloud Disks", kCategoryCloud},
     {u"Pellowen", kCategoryNfs},             {u"Persisted Devices", kCategoryPersisted},
 };
-
-std::u16string Dotted(uint32_t network_order) {
-  return Format(u"%d.%d.%d.%d", {static_cast<int>(network_order & 0xFF), static_cast<int>((network_order >> 8) & 0xFF),
-                                 static_cast<int>((network_order >> 16) & 0xFF), static_cast<int>(network_order >> 24)});
-}
 
 std::u16string AccessText(uint8_t access, uint8_t type) {
   if (access == kAccessVirtualWrite) return u"VirtualWrite";
@@ -119,7 +115,7 @@ void DeviceListModel::AddFolderRows() {
     if (bus_.GetVolumeInfo(i, &v) != kOk || !bus_.IsVolumeActive(i)) continue;
     std::u16string access = v.virtual_write() ? u"VirtualWrite" : v.read_only() ? u"Read Only" : u"Read Write";
     DeviceRow row;
-    row.texts = {u"Virtual Folder", Format(u"%S   %d", {Dotted(v.server_address()), static_cast<int>(v.server_port())}),
+    row.texts = {u"Virtual Folder", Format(u"%S   %d", {U16(DottedAddress(v.server_address())), static_cast<int>(v.server_port())}),
                  FormatCapacity(static_cast<int64_t>(v.capacity())), access, v.mount_folder()};
     row.image = kImageDiskIcon;
     row.tag = i | kFolderTagBits;
@@ -144,13 +140,13 @@ void DeviceListModel::AddSlotRows() {
       case kSharedIscsiDisk:
       case kPrivateIscsiDisk:
         device = u"iSCSI";
-        location = Format(u"%S   %d", {Dotted(r.target_address()), static_cast<int>(r.target_port())});
+        location = Format(u"%S   %d", {U16(DottedAddress(r.target_address())), static_cast<int>(r.target_port())});
         image = kImageNetworkIcon;
         break;
       case kCloudDisk: device = u"Cloud"; location = u"Velthorn Cloud Space"; image = kImageNetworkIcon; break;
       case kNetworkDisk:
         device = u"Tovarind";
-        location = Format(u"%S   %d", {Dotted(r.server_address()), static_cast<int>(r.server_port())});
+        location = Format(u"%S   %d", {U16(DottedAddress(r.server_address())), static_cast<int>(r.server_port())});
         image = kImageDiskIcon;
         break;
       default: image = kImageDiskIcon; break;

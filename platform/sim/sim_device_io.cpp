@@ -8,6 +8,7 @@
 #include "platform/device_io.h"
 #include "platform/sim/sim_machine.h"
 #include "platform/sim/nfs_provider.h"
+#include "platform/sockets.h"
 #include "shares/nfs_contract.h"
 #include "storagebus/driver_contract.h"
 
@@ -321,11 +322,7 @@ class SimDeviceIo final : public DeviceIo {
   Status ListExports(const void* in, uint32_t in_len, void* out, uint32_t out_len, uint32_t* returned) {
     if (!in || in_len < exportreq::kSize || !out) return kErrInvalidParameter;
     ConstByteSpan req(static_cast<const uint8_t*>(in), in_len);
-    uint32_t address = GetU32LE(req, exportreq::kAddress);
-    const uint8_t* a = req.data;
-    std::string dotted = std::to_string(a[0]) + "." + std::to_string(a[1]) + "." + std::to_string(a[2]) + "." +
-                         std::to_string(a[3]);
-    (void)address;
+    std::string dotted = DottedAddress(GetU32LE(req, exportreq::kAddress));
     uint16_t port = GetU16LE(req, exportreq::kPort);
     std::string user = Utf16ToUtf8(GetUtf16Field(req, exportreq::kUser, exportreq::kTextField));
     std::string password = Utf16ToUtf8(GetUtf16Field(req, exportreq::kPassword, exportreq::kTextField));
