@@ -25,6 +25,14 @@ wine_prefix() {
     wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1 || true
     wineserver -w || true
   fi
+  # Dialogs ask for "MS Shell Dlg", which Wine maps to Tahoma; this Wine does
+  # not look in the folder where Debian's fonts-wine puts it.
+  local f
+  for f in /usr/share/wine/fonts/tahoma.ttf /usr/share/wine/fonts/tahomabd.ttf; do
+    [[ -f $f && ! -f $WINEPREFIX/drive_c/windows/Fonts/${f##*/} ]] &&
+      mkdir -p "$WINEPREFIX/drive_c/windows/Fonts" && cp "$f" "$WINEPREFIX/drive_c/windows/Fonts/"
+  done
+  return 0
 }
 
 # start_xvfb: a display of our own when there is none; stop_started undoes it.

@@ -10,7 +10,7 @@ size_t SpecifierLength(const std::u16string& t, size_t i) {
   while (j < t.size() && (t[j] == u'-' || t[j] == u'+' || t[j] == u'0' || t[j] == u'#' || t[j] == u' ')) ++j;
   while (j < t.size() && ((t[j] >= u'0' && t[j] <= u'9') || t[j] == u'.')) ++j;
   while (j < t.size() && (t[j] == u'l' || t[j] == u'h' || t[j] == u'I')) ++j;
-  if (j < t.size() && std::u16string(u"dixXuscSfgp").find(t[j]) != std::u16string::npos) return j - i + 1;
+  if (j < t.size() && std::u16string(u"dixXuscCSfgp").find(t[j]) != std::u16string::npos) return j - i + 1;
   return 0;
 }
 

@@ -81,7 +81,7 @@ void CLeftMenuItem::Paint(HDC target) {
   DrawPng(g, icon_name_, 16, 18);
   bool top = parent_item() == nullptr;
   const UINT32 argb = hover() ? 0xFFB9D700 : 0xFFB9D7F0;
-  std::wstring text(name().begin(), name().end());
+  std::wstring text = display_text_.empty() ? std::wstring(name().begin(), name().end()) : display_text_;
   const int size = top ? 16 : 14;
   const POINT origin = top ? POINT{38, 16} : POINT{42, 8};
   if (std::unique_ptr<Gdiplus::FontFamily> family = MenuFontFamily()) {

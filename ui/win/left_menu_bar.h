@@ -27,6 +27,8 @@ class CLeftMenuItem : public fw::CWindow, public LeftMenuNode {
   const std::wstring& selected_image() const { return selected_image_; }
   int resource_type() const { return resource_type_; }
   bool IsOwnSubItem(const LeftMenuNode* n) const { return Contains(n); }
+  // What the item shows; its name stays the page key.
+  void SetDisplayText(std::wstring text) { display_text_ = std::move(text); }
   void Paint(HDC dc);
 
   TW_BEGIN_MSG_MAP(CLeftMenuItem, fw::CWindow)
@@ -56,7 +58,7 @@ class CLeftMenuItem : public fw::CWindow, public LeftMenuNode {
   LRESULT OnSetCursor(WPARAM, LPARAM);
 
   CLeftMenuBar* bar_;
-  std::wstring icon_name_, normal_image_, selected_image_;
+  std::wstring icon_name_, normal_image_, selected_image_, display_text_;
   int resource_type_ = 2011;
   HCURSOR cursor_ = nullptr;
   bool tracking_ = false;

@@ -40,12 +40,15 @@ void CMenuEx::Reset() {
 }
 
 bool CMenuEx::LoadMenu(UINT id, HINSTANCE inst) {
+  return LoadFromMenu(::LoadMenuW(inst ? inst : ::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id)));
+}
+
+bool CMenuEx::LoadFromMenu(HMENU src) {
   // Loading again replaces the menu; the old sub-menus die with it.
   Reset();
-  if (!CreateMenu()) return false;
-  HMENU src = ::LoadMenuW(inst ? inst : ::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id));
-  if (!src) {
-    DestroyMenu();
+  if (!src) return false;
+  if (!CreateMenu()) {
+    ::DestroyMenu(src);
     return false;
   }
   RegisterMenuHandle(m_hMenu);

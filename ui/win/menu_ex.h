@@ -22,6 +22,8 @@ class CMenuEx : public fw::CMenu, public fw::COwnerDrawMenu {
   ~CMenuEx() override;
 
   bool LoadMenu(UINT id, HINSTANCE inst = nullptr);
+  // The same from a menu built in code (a bar of pop-ups); takes `menu`.
+  bool LoadFromMenu(HMENU menu);
   // The first pop-up of the loaded menu: what callers track.
   HMENU FirstPopup() const { return GetSubMenu(0); }
   const std::vector<std::unique_ptr<Item>>& items() const { return items_; }

@@ -1,0 +1,142 @@
+#include "app/ardentis_dlg.h"
+
+#include "framework/image.h"
+#include "resources/resource_ids.h"
+#include "ui/win/localize.h"
+#include "ui/win/menu_ex.h"
+
+namespace tw::ui {
+
+CArdentisDlg::CArdentisDlg(const Platform& platform, IscsiDiscovery& discovery)
+    : CTitleBarDlg(IDD_MAIN), p_(platform), devices_(platform, discovery), options_(platform) {
+  shell_open_ = [](HWND owner, const std::wstring& target, int show) {
+    ::ShellExecuteW(owner, L"open", target.c_str(), nullptr, nullptr, show);
+  };
+}
+
+CArdentisDlg::~CArdentisDlg() {
+  if (tray_icon_) ::DestroyIcon(tray_icon_);
+}
+
+BOOL CArdentisDlg::OnInitDialog() {
+  CTitleBarDlg::OnInitDialog();
+  // A second start finds the running copy by this title.
+  SetWindowText(kMainWindowTitle);
+  SetBackgroundImage(fw::LoadNumberedImage(IDB_BACKGROUND, TW_RT_BACKGROUND));
+  HICON big = static_cast<HICON>(::LoadImageW(instance(), MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
+  HICON small = static_cast<HICON>(::LoadImageW(instance(), MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, 16, 16, LR_SHARED));
+  SendMessageW(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
+  SendMessageW(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
+
+  HWND area = GetDlgItem(IDC_PAGE_AREA);
+  RECT rc{};
+  ::GetWindowRect(area, &rc);
+  ::MapWindowPoints(HWND_DESKTOP, area, reinterpret_cast<POINT*>(&rc), 2);
+  ::OffsetRect(&rc, -rc.left, -rc.top);
+  rc.right += 10;
+  CreatePage(devices_, area, rc);
+  CreatePage(options_, area, rc);
+  CreatePage(about_, area, rc);
+
+  BuildLeftMenu();
+
+  tray_ = NOTIFYICONDATAW{};
+  tray_.cbSize = sizeof tray_;
+  tray_.hWnd = m_hWnd;
+  tray_.uID = kMainTrayId;
+  tray_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+  tray_.uCallbackMessage = kWmTrayIcon;
+  tray_icon_ = static_cast<HICON>(::LoadImageW(instance(), MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, 16, 16, 0));
+  tray_.hIcon = tray_icon_;
+  lstrcpynW(tray_.szTip, L"Velthorn Pellowen", 128);
+  ::Shell_NotifyIconW(NIM_ADD, &tray_);
+  return TRUE;
+}
+
+void CArdentisDlg::CreatePage(fw::CDialog& page, HWND area, const RECT& rc) {
+  page.SetPrompter(&prompter());
+  if (!page.CreateModeless(area)) return;
+  page.MoveWindow(rc, TRUE);
+}
+
+void CArdentisDlg::BuildLeftMenu() {
+  HWND place = GetDlgItem(IDC_LEFT_MENU_PLACE);
+  RECT rc{};
+  ::GetWindowRect(place, &rc);
+  ::MapWindowPoints(HWND_DESKTOP, m_hWnd, reinterpret_cast<POINT*>(&rc), 2);
+  if (!menu_bar_.Create(m_hWnd, rc)) return;
+  for (const LeftMenuEntry& e : LeftMenuPlan(ReadShowPages(p_))) {
+    CLeftMenuItem* parent = e.parent.empty() ? nullptr : menu_bar_.FindItem(e.parent);
+    CLeftMenuItem* item = menu_bar_.AddMenuItem(e.text, fw::ToWide(e.icon), parent);
+    if (!item) continue;
+    item->SetDisplayText(Tr(e.text));
+    // Selecting reports synchronously: the device page is set before the next item exists.
+    if (e.select_when_created) item->SetSelected(true);
+  }
+}
+
+void CArdentisDlg::ShowPageByName(const std::u16string& name) {
+  PageChoice choice = PageForName(name);
+  switch (choice.page) {
+    case MainPage::kAbout:
+      devices_.ShowWindow(SW_HIDE);
+      options_.ShowWindow(SW_HIDE);
+      about_.ShowWindow(SW_SHOW);
+      break;
+    case MainPage::kOptions:
+      devices_.ShowWindow(SW_HIDE);
+      about_.ShowWindow(SW_HIDE);
+      options_.ShowWindow(SW_SHOW);
+      options_.Reload();
+      break;
+    case MainPage::kDevices:
+      about_.ShowWindow(SW_HIDE);
+      options_.ShowWindow(SW_HIDE);
+      devices_.ShowWindow(SW_SHOW);
+      devices_.SetCategory(choice.category);
+      devices_.RefreshDeviceList();
+      break;
+  }
+}
+
+LRESULT CArdentisDlg::OnMenuItemSelected(WPARAM wp, LPARAM lp) {
+  // Only our own items' texts are trusted.
+  if (!menu_bar_.Owns(reinterpret_cast<const CLeftMenuItem*>(wp)) || !lp) return 0;
+  ShowPageByName(reinterpret_cast<const char16_t*>(lp));
+  return 0;
+}
+
+bool CArdentisDlg::BuildTrayMenu(CMenuEx& menu) const { return menu.LoadMenu(IDM_TRAY, instance()); }
+
+LRESULT CArdentisDlg::OnTrayIcon(WPARAM wp, LPARAM lp) {
+  if (wp != kMainTrayId) return 1;
+  if (lp == WM_LBUTTONDBLCLK) {
+    ShowWindow(IsWindowVisible() ? SW_HIDE : SW_SHOW);
+  } else if (lp == WM_RBUTTONDOWN) {
+    CMenuEx menu;
+    if (BuildTrayMenu(menu)) {
+      POINT p{};
+      ::GetCursorPos(&p);
+      ::TrackPopupMenu(menu.FirstPopup(), TPM_RIGHTBUTTON, p.x, p.y, 0, m_hWnd, nullptr);
+    }
+  }
+  return 1;
+}
+
+void CArdentisDlg::OnHelp() {
+  wchar_t path[MAX_PATH] = {};
+  ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+  shell_open_(m_hWnd, fw::ToWide(HelpFilePath(fw::FromWide(path))), SW_SHOWNORMAL);
+}
+
+void CArdentisDlg::OnHomepage() { shell_open_(nullptr, fw::ToWide(kHomepage), SW_SHOW); }
+void CArdentisDlg::OnHomepageWithSlash() { shell_open_(nullptr, fw::ToWide(kHomepageWithSlash), SW_SHOW); }
+
+LRESULT CArdentisDlg::OnDestroy(WPARAM, LPARAM) {
+  ::Shell_NotifyIconW(NIM_DELETE, &tray_);
+  // The frame releases the background and its own icon (id 128).
+  SetMsgHandled(false);
+  return 0;
+}
+
+}  // namespace tw::ui

@@ -1,0 +1,164 @@
+#include "devices/win/devices_page.h"
+
+#include "base/format.h"
+#include "devices/removal.h"
+#include "resources/resource_ids.h"
+#include "ui/win/localize.h"
+#include "ui/win/skin_scroll.h"
+
+namespace tw::ui {
+
+namespace {
+
+// Keeps the wait cursor up while a refresh blocks the thread.
+class WaitCursor {
+ public:
+  WaitCursor() : old_(::SetCursor(::LoadCursorW(nullptr, IDC_WAIT))) {}
+  ~WaitCursor() { ::SetCursor(old_); }
+
+ private:
+  HCURSOR old_;
+};
+
+}  // namespace
+
+CDevicesPage::CDevicesPage(const Platform& platform, IscsiDiscovery& discovery)
+    : fw::CDialog(IDD_DEVICE_PAGE), p_(platform), discovery_(discovery), model_(platform) {}
+
+BOOL CDevicesPage::OnInitDialog() {
+  LocalizeDialog(m_hWnd);
+  look_.Load(IDB_OPTIONS_BG);
+  title_.Attach(GetDlgItem(IDC_PAGE_TITLE));
+  title_.font().SetWeight(FW_BOLD);
+  title_.font().SetHeight(-16);
+  bottom_.Attach(GetDlgItem(IDC_PAGE_BOTTOM));
+  bottom_.SetImage(IDB_BOTTOM_STRIP);
+  mount_.Attach(GetDlgItem(kIdMountButton));
+  unmount_.Attach(GetDlgItem(kIdUnmountButton));
+  refresh_.Attach(GetDlgItem(kIdRefreshButton));
+  for (CButtonEx* b : {&mount_, &unmount_, &refresh_}) b->LoadStateImages(IDB_BUTTON_STRIP);
+
+  HWND list = GetDlgItem(1040);
+  list_.Attach(list);
+  list_.SetExtendedStyle(LVS_EX_FULLROWSELECT);
+  icons_.Create(24, 24, ILC_COLOR32 | ILC_MASK, 4, 0);
+  for (UINT id : {IDI_DEVICE_DISK, IDI_DEVICE_CDROM, IDI_DEVICE_ISCSI, IDI_DEVICE_NETWORK}) icons_.AddIconResource(id);
+  list_.SetImageList(icons_, LVSIL_SMALL);
+  list_.SetIconList(icons_);
+  list_.SetRowHeight();
+  scroll_skin_.Attach(fw::LoadBitmapResource(IDB_SCROLL_SKIN));
+  WrapWithSkinScrollBars(list, scroll_skin_);
+
+  model_.Create(ListWidth());
+  FillList();
+  return TRUE;
+}
+
+int CDevicesPage::ListWidth() const {
+  RECT rc{};
+  ::GetClientRect(list_.m_hWnd, &rc);
+  return rc.right - rc.left;
+}
+
+void CDevicesPage::SetCategory(uint32_t category) {
+  model_.SetCategory(category);
+  title_.SetWindowText(Tr(model_.title()));
+  title_.Invalidate();
+  title_.UpdateWindow();
+}
+
+void CDevicesPage::RefreshDeviceList() {
+  WaitCursor wait;
+  model_.Refresh(ListWidth());
+  FillList();
+}
+
+void CDevicesPage::FillList() {
+  ::SendMessageW(list_.m_hWnd, WM_SETREDRAW, FALSE, 0);
+  list_.DeleteAllItems();
+  fw::CHeaderCtrl header;
+  header.Attach(list_.GetHeader());
+  while (header.GetItemCount() > 0) list_.SendMessageW(LVM_DELETECOLUMN, 0);
+  header.Detach();
+  const auto& columns = model_.columns();
+  for (size_t c = 0; c < columns.size(); ++c)
+    list_.InsertColumn(static_cast<int>(c), Tr(columns[c].title).c_str(), columns[c].width);
+  const auto& rows = model_.rows();
+  for (size_t r = 0; r < rows.size(); ++r) {
+    const DeviceRow& row = rows[r];
+    int i = list_.InsertItem(static_cast<int>(r), row.texts.empty() ? L"" : Tr(row.texts[0]).c_str(), row.image);
+    for (size_t c = 1; c < row.texts.size(); ++c) list_.SetItemText(i, static_cast<int>(c), Tr(row.texts[c]).c_str());
+    list_.SetItemData(i, static_cast<LPARAM>(row.tag));
+  }
+  ::SendMessageW(list_.m_hWnd, WM_SETREDRAW, TRUE, 0);
+  list_.Invalidate();
+  mount_.ShowWindow(model_.mount_button_visible() ? SW_SHOW : SW_HIDE);
+  unmount_.SetWindowText(Tr(model_.unmount_button_text()));
+  unmount_.Invalidate();
+}
+
+int CDevicesPage::FirstSelectedRow() const {
+  return static_cast<int>(list_.SendMessageW(LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+}
+
+void CDevicesPage::Unavailable(const char16_t* what) {
+  prompter().ShowMessage(Format(u"This command needs the %s, which this build does not include yet.", {Tr16(what)}),
+                         u"", kMbOk | kMbIconInformation);
+}
+
+void CDevicesPage::OnMount() { Unavailable(u"mount wizard"); }
+
+void CDevicesPage::OnUnmount() {
+  std::vector<SelectedRow> rows;
+  for (int i = -1; (i = static_cast<int>(list_.SendMessageW(LVM_GETNEXTITEM, static_cast<WPARAM>(i), LVNI_SELECTED))) >= 0;) {
+    if (static_cast<size_t>(i) >= model_.rows().size()) break;
+    const DeviceRow& row = model_.rows()[static_cast<size_t>(i)];
+    rows.push_back({row.tag, row.texts.empty() ? std::u16string() : row.texts[0]});
+  }
+  RemoveSelected(p_, model_.bus(), model_.category(), rows, [this] { RefreshDeviceList(); });
+}
+
+void CDevicesPage::OnRowCommand(UINT id) {
+  switch (id) {
+    case kMenuTakeSnapshot: Unavailable(u"Create Snapshot dialog"); break;
+    case kMenuSnapshotManager: Unavailable(u"Snapshot Manager"); break;
+    case kMenuModifyPassword: Unavailable(u"Change CHAP Secret dialog"); break;
+    case kMenuRevertSnapshot: Unavailable(u"Snapshot Manager"); break;
+  }
+}
+
+bool CDevicesPage::BuildDeviceMenu(CMenuEx& menu) {
+  std::vector<DeviceMenuItem> items = model_.ContextMenu(FirstSelectedRow());
+  HMENU bar = ::CreateMenu();
+  HMENU popup = ::CreatePopupMenu();
+  for (const DeviceMenuItem& item : items) {
+    if (item.id == 0) {
+      ::AppendMenuW(popup, MF_SEPARATOR, 0, nullptr);
+      continue;
+    }
+    UINT flags = MF_STRING | (item.disabled || item.grayed ? MF_GRAYED : 0);
+    ::AppendMenuW(popup, flags, item.id, Tr(item.text).c_str());
+  }
+  ::AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(popup), L"Device");
+  return menu.LoadFromMenu(bar);
+}
+
+void CDevicesPage::ShowDeviceMenu() {
+  POINT at{};
+  ::GetCursorPos(&at);
+  CMenuEx menu;
+  if (!BuildDeviceMenu(menu)) return;
+  ::TrackPopupMenu(menu.FirstPopup(), TPM_RIGHTBUTTON, at.x, at.y, 0, m_hWnd, nullptr);
+}
+
+LRESULT CDevicesPage::OnEraseBkgnd(WPARAM wp, LPARAM) {
+  look_.Paint(reinterpret_cast<HDC>(wp), GetClientRect());
+  return 1;
+}
+
+LRESULT CDevicesPage::OnCtlColorStatic(WPARAM wp, LPARAM) {
+  ::SetBkMode(reinterpret_cast<HDC>(wp), TRANSPARENT);
+  return reinterpret_cast<LRESULT>(look_.hollow());
+}
+
+}  // namespace tw::ui

@@ -1,0 +1,79 @@
+// The device page: the list of one category with its Mount, Unmount/Remove
+// and Refresh buttons and its context menu, bound to DeviceListModel.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "devices/device_list.h"
+#include "framework/dialog.h"
+#include "ui/win/list_ctrl.h"
+#include "ui/win/menu_ex.h"
+#include "ui/win/page_look.h"
+#include "ui/win/skin_controls.h"
+
+namespace tw {
+class IscsiDiscovery;
+}
+
+namespace tw::ui {
+
+class CDevicesPage : public fw::CDialog {
+ public:
+  CDevicesPage(const Platform& platform, IscsiDiscovery& discovery);
+
+  void SetCategory(uint32_t category);
+  void RefreshDeviceList();
+  // The context menu of the list at the cursor, for the first selected row.
+  void ShowDeviceMenu();
+  // The same menu, built but not shown.
+  bool BuildDeviceMenu(CMenuEx& menu);
+
+  DeviceListModel& model() { return model_; }
+  CMyListCtrl& list() { return list_; }
+  uint32_t category() const { return model_.category(); }
+
+  BOOL OnInitDialog() override;
+  void OnOK() override {}
+  void OnCancel() override {}
+
+  TW_BEGIN_MSG_MAP(CDevicesPage, fw::CDialog)
+    TW_COMMAND(kIdMountButton, OnMount)
+    TW_COMMAND(kMenuMount, OnMount)
+    TW_COMMAND(kIdUnmountButton, OnUnmount)
+    TW_COMMAND(kMenuUnmount, OnUnmount)
+    TW_COMMAND(kIdRefreshButton, RefreshDeviceList)
+    TW_COMMAND(kMenuRefresh, RefreshDeviceList)
+    TW_COMMAND_RANGE(kMenuTakeSnapshot, kMenuModifyPassword, OnRowCommand)
+    TW_NOTIFY(1040, NM_RCLICK, OnRightClick)
+    TW_MSG(WM_ERASEBKGND, OnEraseBkgnd)
+    TW_MSG(WM_CTLCOLORSTATIC, OnCtlColorStatic)
+  TW_END_MSG_MAP()
+
+ private:
+  void OnMount();
+  void OnUnmount();
+  void OnRowCommand(UINT id);
+  LRESULT OnRightClick(NMHDR*) {
+    ShowDeviceMenu();
+    return 0;
+  }
+  LRESULT OnEraseBkgnd(WPARAM wp, LPARAM);
+  LRESULT OnCtlColorStatic(WPARAM wp, LPARAM lp);
+  int ListWidth() const;
+  int FirstSelectedRow() const;
+  void FillList();
+  void Unavailable(const char16_t* what);
+
+  const Platform& p_;
+  IscsiDiscovery& discovery_;
+  DeviceListModel model_;
+  CMyListCtrl list_;
+  CMyStatic title_, bottom_;
+  CButtonEx mount_, unmount_, refresh_;
+  fw::CImageList icons_;
+  fw::CBitmap scroll_skin_;
+  CPageLook look_;
+};
+
+}  // namespace tw::ui

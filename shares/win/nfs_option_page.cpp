@@ -1,0 +1,123 @@
+#include "shares/win/nfs_option_page.h"
+
+#include "ui/win/localize.h"
+
+namespace tw::ui {
+
+namespace {
+const int kListButtons[5] = {IDC_SERVER_TOP, IDC_SERVER_UP, IDC_SERVER_DOWN, IDC_SERVER_BOTTOM, IDC_SERVER_DELETE};
+}
+
+CNfsOptionPage::CNfsOptionPage(const Platform& platform) : fw::CDialog(IDD_OPTIONS_PAGE), model_(platform) {}
+
+BOOL CNfsOptionPage::OnInitDialog() {
+  LocalizeDialog(m_hWnd);
+  look_.Load(IDB_OPTIONS_BG);
+  title_.Attach(GetDlgItem(IDC_PAGE_TITLE));
+  title_.font().SetWeight(FW_BOLD);
+  title_.font().SetHeight(-16);
+  bottom_.Attach(GetDlgItem(IDC_PAGE_BOTTOM));
+  bottom_.SetImage(IDB_BOTTOM_STRIP);
+  for (int i = 0; i < 5; ++i) {
+    list_buttons_[i].Attach(GetDlgItem(kListButtons[i]));
+    list_buttons_[i].LoadStateImages(IDB_LIST_BUTTON_STRIP);
+  }
+  apply_.Attach(GetDlgItem(IDC_APPLY));
+  apply_.LoadStateImages(IDB_BUTTON_STRIP);
+
+  list_.Attach(GetDlgItem(IDC_SERVER_LIST));
+  list_.SetExtendedStyle(LVS_EX_FULLROWSELECT);
+  icons_.Create(24, 24, ILC_COLOR32 | ILC_MASK, 1, 0);
+  icons_.AddIconResource(IDI_DEVICE_NETWORK);
+  list_.SetImageList(icons_, LVSIL_SMALL);
+  list_.SetIconList(icons_);
+  list_.InsertColumn(0, Tr(u"IP Address").c_str(), 330);
+  list_.InsertColumn(1, Tr(u"Port").c_str(), 168);
+  list_.SetRowHeight();
+
+  model_.Open();
+  ::CheckDlgButton(m_hWnd, IDC_START_WITH_WINDOWS, model_.start_with_windows() ? BST_CHECKED : BST_UNCHECKED);
+  FillRows();
+  SyncButtons();
+  return TRUE;
+}
+
+void CNfsOptionPage::Reload() {
+  model_.Reload();
+  FillRows();
+  SyncButtons();
+}
+
+void CNfsOptionPage::FillRows() {
+  filling_ = true;
+  list_.DeleteAllItems();
+  const auto& rows = model_.rows();
+  for (size_t i = 0; i < rows.size(); ++i) {
+    int item = list_.InsertItem(static_cast<int>(i), fw::ToWide(rows[i].server).c_str(), 0);
+    list_.SetItemText(item, 1, fw::ToWide(rows[i].port).c_str());
+  }
+  int sel = model_.selected();
+  if (sel >= 0) {
+    list_.SetItemState(sel, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    list_.SendMessageW(LVM_SETSELECTIONMARK, 0, sel);
+    list_.SendMessageW(LVM_ENSUREVISIBLE, static_cast<WPARAM>(sel), FALSE);
+  }
+  filling_ = false;
+}
+
+void CNfsOptionPage::SyncButtons() {
+  const NfsOptionPageModel::Buttons& b = model_.buttons();
+  const bool on[5] = {b.top, b.up, b.down, b.bottom, b.del};
+  for (int i = 0; i < 5; ++i) list_buttons_[i].EnableWindow(on[i]);
+  apply_.EnableWindow(b.apply);
+}
+
+LRESULT CNfsOptionPage::OnItemChanged(NMHDR* h) {
+  auto* n = reinterpret_cast<NMLISTVIEW*>(h);
+  if (filling_ || !(n->uChanged & LVIF_STATE)) return 0;
+  // The notification names its row; a row that gains the selection becomes the mark.
+  if ((n->uNewState & LVIS_SELECTED) && !(n->uOldState & LVIS_SELECTED)) model_.Select(n->iItem);
+  else model_.OnItemChanged(n->iItem);
+  SyncButtons();
+  return 0;
+}
+
+void CNfsOptionPage::Move(void (NfsOptionPageModel::*action)()) {
+  (model_.*action)();
+  FillRows();
+  SyncButtons();
+}
+
+void CNfsOptionPage::OnStartClicked() {
+  model_.SetStartWithWindows(::IsDlgButtonChecked(m_hWnd, IDC_START_WITH_WINDOWS) == BST_CHECKED);
+  SyncButtons();
+}
+
+void CNfsOptionPage::OnApply() {
+  model_.Apply();
+  SyncButtons();
+}
+
+LRESULT CNfsOptionPage::OnEraseBkgnd(WPARAM wp, LPARAM) {
+  look_.Paint(reinterpret_cast<HDC>(wp), GetClientRect());
+  return 1;
+}
+
+LRESULT CNfsOptionPage::OnCtlColor(WPARAM wp, LPARAM lp) {
+  HWND control = reinterpret_cast<HWND>(lp);
+  HDC dc = reinterpret_cast<HDC>(wp);
+  ::SetBkMode(dc, TRANSPARENT);
+  int id = ::GetDlgCtrlID(control);
+  wchar_t cls[16] = {};
+  ::GetClassNameW(control, cls, 16);
+  bool is_static = !lstrcmpiW(cls, L"Static");
+  // Labelled statics of our own sit on white; group boxes, check boxes and
+  // plain labels take the background's colour where they stand.
+  if (is_static && id > 0 && id != 0xFFFF) return reinterpret_cast<LRESULT>(static_cast<HBRUSH>(white_));
+  RECT r{};
+  ::GetWindowRect(control, &r);
+  ::MapWindowPoints(HWND_DESKTOP, m_hWnd, reinterpret_cast<POINT*>(&r), 2);
+  return reinterpret_cast<LRESULT>(look_.BrushAt((r.top + r.bottom) / 2));
+}
+
+}  // namespace tw::ui
