@@ -20,6 +20,8 @@ CArdentisDlg::~CArdentisDlg() {
 
 BOOL CArdentisDlg::OnInitDialog() {
   CTitleBarDlg::OnInitDialog();
+  // The program's message boxes (the platform's prompter too) belong to this window.
+  if (auto* owned = dynamic_cast<fw::WindowPrompter*>(&prompter())) owned->set_owner(m_hWnd);
   // A second start finds the running copy by this title.
   SetWindowText(kMainWindowTitle);
   SetBackgroundImage(fw::LoadNumberedImage(IDB_BACKGROUND, TW_RT_BACKGROUND));
