@@ -306,6 +306,29 @@ TEST(OptionsPage, MovesDeleteAndApplyReachWinesRegistry) {
   page.DestroyWindow();
 }
 
+// The test script mounts an image with the native console into a state
+// folder and names it here: the manager under Wine must list it.
+TEST(SharedMachine, DeviceMountedByTheNativeConsoleIsListed) {
+  const char* folder = std::getenv("TW_SHARED_STATE");
+  if (!folder) GTEST_SKIP() << "run by scripts/test.sh after the native console's mount";
+  testing::ScriptedPrompter prompter;
+  std::unique_ptr<Machine> machine = NewSimulatedMachine(folder, &prompter);
+  IscsiLists lists;
+  IscsiDiscovery discovery(*machine->platform().sockets, lists);
+  CArdentisDlg dlg(machine->platform(), discovery);
+  CTitleBarDlg::ResetRegionPending();
+  ASSERT_TRUE(dlg.CreateModeless(nullptr));
+  dlg.ShowPageByName(u"Virtual CD/DVD");
+  CMyListCtrl& list = dlg.devices_page().list();
+  ASSERT_EQ(list.GetItemCount(), 1);
+  EXPECT_EQ(list.GetItemText(0, 0), L"DVDRom");
+  EXPECT_NE(list.GetItemText(0, 1).find(L"shared.iso"), std::wstring::npos);
+  std::wstring letters = list.GetItemText(0, 4);
+  ASSERT_GE(letters.size(), 2u);
+  EXPECT_TRUE(letters[0] >= L'C' && letters[0] <= L'Z' && letters[1] == L':') << letters;
+  dlg.DestroyWindow();
+}
+
 // ---- Start-up, as separate processes ------------------------------------
 
 std::wstring ProgramPath() {

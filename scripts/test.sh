@@ -50,6 +50,26 @@ fi
 wine_prefix "$ROOT/build/ci-wineprefix"
 start_xvfb
 JOBS=2 run_tree windows "$ROOT/build/ci-win" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake"
+# One simulated machine for both front ends: a disc mounted by the native
+# console is listed by the manager under Wine.
+if [[ -x $ROOT/build/ci-native/console/tarnwick && -f $ROOT/build/ci-win/app/app_win_tests.exe ]]; then
+  section "shared machine: native console, manager under Wine"
+  shared=$(mktemp -d)
+  truncate -s 64M "$shared/shared.iso"
+  if TARNWICK_SIM_STATE="$shared/state" "$ROOT/build/ci-native/console/tarnwick" mount cd "Z:${shared//\//\\}\\shared.iso" &&
+    (cd "$ROOT/build/ci-win/app" && TW_SHARED_STATE="Z:${shared//\//\\}\\state" \
+      wine app_win_tests.exe --gtest_filter='SharedMachine.*' --gtest_color=no | tr -d '\r' | tail -3); then :
+  else failed+=("shared machine"); fi
+  rm -rf "$shared"
+fi
+if [[ -f $ROOT/build/ci-win/app/startup_bench.exe ]]; then
+  section "start-up benchmark"
+  bench_state=$(mktemp -d)
+  (cd "$ROOT/build/ci-win/app" &&
+    TARNWICK_MACHINE=sim TARNWICK_SIM_STATE="Z:${bench_state//\//\\}" wine startup_bench.exe 5 2>/dev/null |
+    tr -d '\r' | grep 'start-up') || failed+=("start-up benchmark")
+  rm -rf "$bench_state"
+fi
 
 echo
 if ((${#failed[@]})); then

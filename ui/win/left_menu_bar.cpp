@@ -25,7 +25,15 @@ void Band(Gdiplus::Graphics& g, int top, int width, Gdiplus::Color a, Gdiplus::C
 
 // "Segoe UI", else the generic sans-serif family, else any of a few common
 // faces; null when GDI+ knows none of them (the text then goes through GDI).
-std::unique_ptr<Gdiplus::FontFamily> MenuFontFamily() {
+std::unique_ptr<Gdiplus::FontFamily> MenuFontFamily(const std::wstring& text) {
+  // GDI+ links no fonts: Chinese texts need a family that has the glyphs.
+  bool cjk = false;
+  for (wchar_t c : text) cjk |= c >= 0x2E80;
+  if (cjk)
+    for (const wchar_t* name : {L"Microsoft YaHei", L"SimSun", L"WenQuanYi Micro Hei", L"Noto Sans CJK SC"}) {
+      Gdiplus::FontFamily f(name);
+      if (f.IsAvailable()) return std::unique_ptr<Gdiplus::FontFamily>(f.Clone());
+    }
   Gdiplus::FontFamily segoe(L"Segoe UI");
   if (segoe.IsAvailable()) return std::unique_ptr<Gdiplus::FontFamily>(segoe.Clone());
   if (const Gdiplus::FontFamily* generic = Gdiplus::FontFamily::GenericSansSerif())
@@ -84,7 +92,7 @@ void CLeftMenuItem::Paint(HDC target) {
   std::wstring text = display_text_.empty() ? std::wstring(name().begin(), name().end()) : display_text_;
   const int size = top ? 16 : 14;
   const POINT origin = top ? POINT{38, 16} : POINT{42, 8};
-  if (std::unique_ptr<Gdiplus::FontFamily> family = MenuFontFamily()) {
+  if (std::unique_ptr<Gdiplus::FontFamily> family = MenuFontFamily(text)) {
     Gdiplus::Font font(family.get(), static_cast<Gdiplus::REAL>(size), Gdiplus::FontStyleRegular, Gdiplus::UnitPixel);
     Gdiplus::SolidBrush brush{Gdiplus::Color(argb)};
     g.SetTextRenderingHint(Gdiplus::TextRenderingHintAntiAlias);
