@@ -306,6 +306,27 @@ TEST(OptionsPage, MovesDeleteAndApplyReachWinesRegistry) {
   page.DestroyWindow();
 }
 
+// Run a second time by ctest with the Chinese locale (TW_EXPECT_LANG=zh).
+TEST(Localized, PagesAndMessagesFollowTheUsersLanguage) {
+  const char* lang = std::getenv("TW_EXPECT_LANG");
+  if (!lang || std::string(lang) != "zh") GTEST_SKIP() << "the Chinese run sets TW_EXPECT_LANG=zh";
+  EXPECT_EQ(Tr(u"Tools"), L"工具");
+  EXPECT_EQ(Tr(u"Can't lock volume %C:, the volume may be in use, do you want to forcely remove it?"),
+            L"无法锁定卷 %C:，该卷可能正在使用，是否强制移除？");
+  EXPECT_EQ(Tr(u"Can't lock volume E:, the volume may be in use, do you want to forcely remove it?"),
+            L"无法锁定卷 E:，该卷可能正在使用，是否强制移除？");
+  MainWindow w;
+  CDevicesPage& page = w.dlg->devices_page();
+  EXPECT_EQ(Text(page.GetDlgItem(1022)), L"装载(&M)");
+  EXPECT_EQ(Text(page.GetDlgItem(IDC_PAGE_TITLE)), L"所有 Pellowen 驱动器");
+  w.Click(u"Options");
+  EXPECT_EQ(Text(w.dlg->options_page().GetDlgItem(IDC_APPLY)), L"应用(&A)");
+  // The menus come in Chinese from their own resources.
+  CMenuEx menu;
+  ASSERT_TRUE(w.dlg->BuildTrayMenu(menu));
+  EXPECT_EQ(menu.sub_menus()[0]->items()[0]->text, L"显示窗口(&W)");
+}
+
 // The test script mounts an image with the native console into a state
 // folder and names it here: the manager under Wine must list it.
 TEST(SharedMachine, DeviceMountedByTheNativeConsoleIsListed) {
