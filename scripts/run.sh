@@ -41,8 +41,19 @@ for _ in $(seq 100); do
   if xwininfo -root -tree 2>/dev/null | grep -q '"Velthorn Tarnwick"'; then break; fi
   sleep 0.2
 done
-sleep 2
-import -window root -crop 1024x768+0+0 "$shot"
+# The title appears before the window has painted (slowly, on a busy
+# machine): wait until the selected left-menu item is drawn and the picture
+# stays the same for a second.
+pixel() { convert "$shot" -format "%[pixel:p{$1,$2}]" info: 2>/dev/null; }
+prev=$(mktemp --suffix=.png)
+for _ in $(seq 60); do
+  sleep 1
+  import -window root -crop 1024x768+0+0 "$shot"
+  if [[ $(pixel 150 72) != "$(pixel 150 420)" && -s $prev ]] &&
+    [[ $(compare -metric AE "$shot" "$prev" null: 2>&1 || true) == 0 ]]; then break; fi
+  cp "$shot" "$prev"
+done
+rm -f "$prev"
 echo "No display: the manager runs on Xvfb $DISPLAY. Screenshot of its window: $shot"
 echo "Stop it with Ctrl+C."
 wait "$app" || true
