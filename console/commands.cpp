@@ -4,6 +4,7 @@
 #include "console/mount_commands.h"
 #include "console/network_commands.h"
 #include "console/nfs_commands.h"
+#include "console/settings_commands.h"
 
 namespace tw::console {
 
@@ -44,6 +45,10 @@ const std::vector<Command>& Commands() {
               "plug-image SLOT PATH [--create MB] | plug-cd SLOT PATH | "
               "nfs-server ADDRESS EXPORT[,EXPORT...] [--port N] [--user U --password P] | net-share DRIVE REMOTE",
        "Sets up the simulated machine (VOLUME is a drive like E: or a Volume{...} name).", SimCommand},
+      {"forget-settings", "--machine | --user",
+       "Removes the settings the programs wrote (start with Windows, client settings; or the user's server list); "
+       "the uninstaller runs it.",
+       ForgetSettingsCommand},
   };
   return table;
 }

@@ -7,6 +7,7 @@
 
 #include "base/text.h"
 #include "console/console.h"
+#include "platform/registry.h"
 #include "platform/testing/sim_fixture.h"
 
 namespace tw::console {
@@ -84,6 +85,44 @@ TEST_F(ConsoleTest, ACorruptStateIsReportedNotCrashedOn) {
   EXPECT_NE(err.str().find("machine.state"), std::string::npos) << err.str();
   EXPECT_EQ(Tarnwick({"sim", "reset"}), 0);
   EXPECT_EQ(Tarnwick({"list"}), 0);
+}
+
+TEST_F(ConsoleTest, ForgetSettingsRemovesWhatTheProgramsWroteAndNothingElse) {
+  Registry& r = *platform.registry;
+  auto set = [&](RegKey root, const std::u16string& path, const std::u16string& name) {
+    RegKey k = 0;
+    ASSERT_EQ(r.CreateKey(root, path, &k), kOk);
+    r.SetString(k, name, u"x");
+    r.CloseKey(k);
+  };
+  auto exists = [&](RegKey root, const std::u16string& path, const std::u16string& name) {
+    RegKey k = 0;
+    if (r.OpenKey(root, path, &k) != kOk) return false;
+    std::u16string v;
+    bool found = name.empty() || r.QueryString(k, name, 512, &v) == kOk;
+    r.CloseKey(k);
+    return found;
+  };
+  const std::u16string run = u"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+  set(kHkeyLocalMachine, run, u"Pellowen");
+  set(kHkeyLocalMachine, run, u"Other");
+  set(kHkeyLocalMachine, u"SOFTWARE\\Velthorn\\Pellowen\\Client", u"PreferDisk");
+  set(kHkeyLocalMachine, u"SOFTWARE\\Velthorn\\Other", u"Keep");
+  set(kHkeyCurrentUser, u"Software\\Velthorn\\Pellowen\\Servers\\Server0", u"IPAddress");
+
+  EXPECT_EQ(Tarnwick({"forget-settings"}), 2);
+  EXPECT_EQ(Tarnwick({"forget-settings", "--machine"}), 0) << err.str();
+  EXPECT_EQ(out.str(), "");  // silent, so the windowless front end shows no box
+  EXPECT_FALSE(exists(kHkeyLocalMachine, run, u"Pellowen"));
+  EXPECT_TRUE(exists(kHkeyLocalMachine, run, u"Other"));
+  EXPECT_FALSE(exists(kHkeyLocalMachine, u"SOFTWARE\\Velthorn\\Pellowen", u""));
+  EXPECT_TRUE(exists(kHkeyLocalMachine, u"SOFTWARE\\Velthorn\\Other", u"Keep"));
+  EXPECT_TRUE(exists(kHkeyCurrentUser, u"Software\\Velthorn\\Pellowen\\Servers\\Server0", u"IPAddress"));
+  EXPECT_EQ(Tarnwick({"forget-settings", "--user"}), 0);
+  EXPECT_FALSE(exists(kHkeyCurrentUser, u"Software\\Velthorn\\Pellowen", u""));
+  // Twice is fine: nothing left to remove is no failure.
+  EXPECT_EQ(Tarnwick({"forget-settings", "--machine"}), 0);
+  EXPECT_EQ(Tarnwick({"forget-settings", "--user"}), 0);
 }
 
 TEST_F(ConsoleTest, NfsRoundTripRecordsTheServer) {

@@ -39,6 +39,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   if (auto machine = tw::NewMachine(nullptr)) code = tw::console::Run(*machine, args, out, err);
   else err << "tarnwick: the machine cannot be reached\n";
   std::string text = code == tw::console::kExitOk ? out.str() : err.str().empty() ? out.str() : err.str();
+  if (code == tw::console::kExitOk && text.empty()) return code;  // nothing to tell
   ::MessageBoxW(nullptr, Localized(text).c_str(), tw::ui::Tr(tw::kAppTitle).c_str(),
                 code == tw::console::kExitOk ? MB_ICONINFORMATION : MB_ICONERROR);
   return code;
