@@ -45,7 +45,12 @@ toc_item() { printf '<LI><OBJECT type="text/sitemap"><param name="Name" value="%
   toc_item "Chinese (Simplified)" zh/main_window.html
   echo '</UL></BODY></HTML>'
 } > toc.hhc
-chmcmd Tarnwick.hhp >/dev/null
+chmcmd Tarnwick.hhp >/dev/null 2>&1
+# Every page and picture must be inside.
+listing=$(chmls list Tarnwick.chm 2>/dev/null)
+for f in $(find . -type f \( -name '*.html' -o -name '*.png' -o -name '*.css' \) | sed 's|^\.||'); do
+  grep -qF " $f" <<<"$listing" || { echo "build-help: $f is missing from the compiled help" >&2; exit 1; }
+done
 mkdir -p "$(dirname "$out")"
 cp Tarnwick.chm "$out"
 echo "help: $out ($(find . -type f -name '*.html' | wc -l) pages, $(ls images | wc -l) pictures)"
