@@ -143,8 +143,9 @@ TEST(MainWindow, TrayMenuAndCommandsWhileHidden) {
   std::vector<std::wstring> texts;
   for (const auto& item : menu.sub_menus()[0]->items())
     if (item->id != 0) texts.push_back(item->text);
-  if (Tr(u"Tools") == L"Tools")  // the English resources
+  if (Tr(u"Tools") == L"Tools") {  // the English resources
     EXPECT_EQ(texts, (std::vector<std::wstring>{L"Sho&w Dialog", L"&Options", L"&Homepage", L"&Help", L"&Exit"}));
+  }
 
   // Hidden: Options switches the page and leaves the window hidden; the
   // tray double-click shows and hides it; other ids are ignored.

@@ -23,16 +23,10 @@ class WaitCursor {
 }  // namespace
 
 CDevicesPage::CDevicesPage(const Platform& platform, IscsiDiscovery& discovery)
-    : fw::CDialog(IDD_DEVICE_PAGE), p_(platform), discovery_(discovery), model_(platform) {}
+    : CSkinnedPage(IDD_DEVICE_PAGE, IDB_OPTIONS_BG), p_(platform), discovery_(discovery), model_(platform) {}
 
 BOOL CDevicesPage::OnInitDialog() {
-  LocalizeDialog(m_hWnd);
-  look_.Load(IDB_OPTIONS_BG);
-  title_.Attach(GetDlgItem(IDC_PAGE_TITLE));
-  title_.font().SetWeight(FW_BOLD);
-  title_.font().SetHeight(-16);
-  bottom_.Attach(GetDlgItem(IDC_PAGE_BOTTOM));
-  bottom_.SetImage(IDB_BOTTOM_STRIP);
+  CSkinnedPage::OnInitDialog();
   mount_.Attach(GetDlgItem(kIdMountButton));
   unmount_.Attach(GetDlgItem(kIdUnmountButton));
   refresh_.Attach(GetDlgItem(kIdRefreshButton));
@@ -149,16 +143,6 @@ void CDevicesPage::ShowDeviceMenu() {
   CMenuEx menu;
   if (!BuildDeviceMenu(menu)) return;
   ::TrackPopupMenu(menu.FirstPopup(), TPM_RIGHTBUTTON, at.x, at.y, 0, m_hWnd, nullptr);
-}
-
-LRESULT CDevicesPage::OnEraseBkgnd(WPARAM wp, LPARAM) {
-  look_.Paint(reinterpret_cast<HDC>(wp), GetClientRect());
-  return 1;
-}
-
-LRESULT CDevicesPage::OnCtlColorStatic(WPARAM wp, LPARAM) {
-  ::SetBkMode(reinterpret_cast<HDC>(wp), TRANSPARENT);
-  return reinterpret_cast<LRESULT>(look_.hollow());
 }
 
 }  // namespace tw::ui

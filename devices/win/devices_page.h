@@ -6,11 +6,10 @@
 #include <vector>
 
 #include "devices/device_list.h"
-#include "framework/dialog.h"
 #include "ui/win/list_ctrl.h"
 #include "ui/win/menu_ex.h"
-#include "ui/win/page_look.h"
 #include "ui/win/skin_controls.h"
+#include "ui/win/skinned_page.h"
 
 namespace tw {
 class IscsiDiscovery;
@@ -18,7 +17,7 @@ class IscsiDiscovery;
 
 namespace tw::ui {
 
-class CDevicesPage : public fw::CDialog {
+class CDevicesPage : public CSkinnedPage {
  public:
   CDevicesPage(const Platform& platform, IscsiDiscovery& discovery);
 
@@ -34,10 +33,8 @@ class CDevicesPage : public fw::CDialog {
   uint32_t category() const { return model_.category(); }
 
   BOOL OnInitDialog() override;
-  void OnOK() override {}
-  void OnCancel() override {}
 
-  TW_BEGIN_MSG_MAP(CDevicesPage, fw::CDialog)
+  TW_BEGIN_MSG_MAP(CDevicesPage, CSkinnedPage)
     TW_COMMAND(kIdMountButton, OnMount)
     TW_COMMAND(kMenuMount, OnMount)
     TW_COMMAND(kIdUnmountButton, OnUnmount)
@@ -46,8 +43,6 @@ class CDevicesPage : public fw::CDialog {
     TW_COMMAND(kMenuRefresh, RefreshDeviceList)
     TW_COMMAND_RANGE(kMenuTakeSnapshot, kMenuModifyPassword, OnRowCommand)
     TW_NOTIFY(1040, NM_RCLICK, OnRightClick)
-    TW_MSG(WM_ERASEBKGND, OnEraseBkgnd)
-    TW_MSG(WM_CTLCOLORSTATIC, OnCtlColorStatic)
   TW_END_MSG_MAP()
 
  private:
@@ -58,8 +53,6 @@ class CDevicesPage : public fw::CDialog {
     ShowDeviceMenu();
     return 0;
   }
-  LRESULT OnEraseBkgnd(WPARAM wp, LPARAM);
-  LRESULT OnCtlColorStatic(WPARAM wp, LPARAM lp);
   int ListWidth() const;
   int FirstSelectedRow() const;
   void FillList();
@@ -69,11 +62,9 @@ class CDevicesPage : public fw::CDialog {
   IscsiDiscovery& discovery_;
   DeviceListModel model_;
   CMyListCtrl list_;
-  CMyStatic title_, bottom_;
   CButtonEx mount_, unmount_, refresh_;
   fw::CImageList icons_;
   fw::CBitmap scroll_skin_;
-  CPageLook look_;
 };
 
 }  // namespace tw::ui

@@ -1,29 +1,18 @@
 // The about page: the client's name and version on the page background.
 #pragma once
 
-#include "framework/dialog.h"
-#include "ui/win/page_look.h"
-#include "ui/win/skin_controls.h"
+#include <string>
+
+#include "ui/win/skinned_page.h"
 
 namespace tw::ui {
 
-class CNfsAbout : public fw::CDialog {
+class CNfsAbout : public CSkinnedPage {
  public:
   CNfsAbout();
   BOOL OnInitDialog() override;
-  void OnOK() override {}
-  void OnCancel() override {}
-
-  TW_BEGIN_MSG_MAP(CNfsAbout, fw::CDialog)
-    TW_MSG(WM_ERASEBKGND, OnEraseBkgnd)
-    TW_MSG(WM_CTLCOLORSTATIC, OnCtlColorStatic)
-  TW_END_MSG_MAP()
 
  private:
-  LRESULT OnEraseBkgnd(WPARAM wp, LPARAM);
-  LRESULT OnCtlColorStatic(WPARAM wp, LPARAM);
-  CPageLook look_;
-  CMyStatic title_, bottom_;
   fw::CFont name_font_;
 };
 

@@ -8,16 +8,11 @@ namespace {
 const int kListButtons[5] = {IDC_SERVER_TOP, IDC_SERVER_UP, IDC_SERVER_DOWN, IDC_SERVER_BOTTOM, IDC_SERVER_DELETE};
 }
 
-CNfsOptionPage::CNfsOptionPage(const Platform& platform) : fw::CDialog(IDD_OPTIONS_PAGE), model_(platform) {}
+CNfsOptionPage::CNfsOptionPage(const Platform& platform)
+    : CSkinnedPage(IDD_OPTIONS_PAGE, IDB_OPTIONS_BG), model_(platform) {}
 
 BOOL CNfsOptionPage::OnInitDialog() {
-  LocalizeDialog(m_hWnd);
-  look_.Load(IDB_OPTIONS_BG);
-  title_.Attach(GetDlgItem(IDC_PAGE_TITLE));
-  title_.font().SetWeight(FW_BOLD);
-  title_.font().SetHeight(-16);
-  bottom_.Attach(GetDlgItem(IDC_PAGE_BOTTOM));
-  bottom_.SetImage(IDB_BOTTOM_STRIP);
+  CSkinnedPage::OnInitDialog();
   for (int i = 0; i < 5; ++i) {
     list_buttons_[i].Attach(GetDlgItem(kListButtons[i]));
     list_buttons_[i].LoadStateImages(IDB_LIST_BUTTON_STRIP);
@@ -96,11 +91,6 @@ void CNfsOptionPage::OnStartClicked() {
 void CNfsOptionPage::OnApply() {
   model_.Apply();
   SyncButtons();
-}
-
-LRESULT CNfsOptionPage::OnEraseBkgnd(WPARAM wp, LPARAM) {
-  look_.Paint(reinterpret_cast<HDC>(wp), GetClientRect());
-  return 1;
 }
 
 LRESULT CNfsOptionPage::OnCtlColor(WPARAM wp, LPARAM lp) {

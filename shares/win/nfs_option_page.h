@@ -2,16 +2,15 @@
 // here, written on Apply) and starting with Windows.
 #pragma once
 
-#include "framework/dialog.h"
 #include "resources/resource_ids.h"
 #include "shares/nfs_option_model.h"
 #include "ui/win/list_ctrl.h"
-#include "ui/win/page_look.h"
 #include "ui/win/skin_controls.h"
+#include "ui/win/skinned_page.h"
 
 namespace tw::ui {
 
-class CNfsOptionPage : public fw::CDialog {
+class CNfsOptionPage : public CSkinnedPage {
  public:
   explicit CNfsOptionPage(const Platform& platform);
 
@@ -21,10 +20,8 @@ class CNfsOptionPage : public fw::CDialog {
   CMyListCtrl& list() { return list_; }
 
   BOOL OnInitDialog() override;
-  void OnOK() override {}
-  void OnCancel() override {}
 
-  TW_BEGIN_MSG_MAP(CNfsOptionPage, fw::CDialog)
+  TW_BEGIN_MSG_MAP(CNfsOptionPage, CSkinnedPage)
     TW_COMMAND(IDC_SERVER_TOP, OnTop)
     TW_COMMAND(IDC_SERVER_UP, OnUp)
     TW_COMMAND(IDC_SERVER_DOWN, OnDown)
@@ -33,7 +30,6 @@ class CNfsOptionPage : public fw::CDialog {
     TW_COMMAND(IDC_START_WITH_WINDOWS, OnStartClicked)
     TW_COMMAND(IDC_APPLY, OnApply)
     TW_NOTIFY(IDC_SERVER_LIST, LVN_ITEMCHANGED, OnItemChanged)
-    TW_MSG(WM_ERASEBKGND, OnEraseBkgnd)
     TW_MSG(WM_CTLCOLORSTATIC, OnCtlColor)
     TW_MSG(WM_CTLCOLORBTN, OnCtlColor)
   TW_END_MSG_MAP()
@@ -48,17 +44,14 @@ class CNfsOptionPage : public fw::CDialog {
   void OnApply();
   void Move(void (NfsOptionPageModel::*action)());
   LRESULT OnItemChanged(NMHDR* h);
-  LRESULT OnEraseBkgnd(WPARAM wp, LPARAM);
   LRESULT OnCtlColor(WPARAM wp, LPARAM lp);
   void FillRows();
   void SyncButtons();
 
   NfsOptionPageModel model_;
   CMyListCtrl list_;
-  CMyStatic title_, bottom_;
   CButtonEx list_buttons_[5], apply_;
   fw::CImageList icons_;
-  CPageLook look_;
   fw::CBrush white_{::CreateSolidBrush(RGB(255, 255, 255))};
   bool filling_ = false;
 };
