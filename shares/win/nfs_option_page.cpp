@@ -102,12 +102,14 @@ LRESULT CNfsOptionPage::OnCtlColor(WPARAM wp, LPARAM lp) {
   ::GetClassNameW(control, cls, 16);
   bool is_static = !lstrcmpiW(cls, L"Static");
   // Labelled statics of our own sit on white; group boxes, check boxes and
-  // plain labels take the background's colour where they stand.
+  // plain labels on the page background where they stand.
   if (is_static && id > 0 && id != 0xFFFF) return reinterpret_cast<LRESULT>(static_cast<HBRUSH>(white_));
   RECT r{};
   ::GetWindowRect(control, &r);
   ::MapWindowPoints(HWND_DESKTOP, m_hWnd, reinterpret_cast<POINT*>(&r), 2);
-  return reinterpret_cast<LRESULT>(look_.BrushAt((r.top + r.bottom) / 2));
+  // The page background itself rather than one colour of it: Wine fills a
+  // whole group box with its brush, where one colour would show as a block.
+  return reinterpret_cast<LRESULT>(look_.BackgroundFor(dc, GetClientRect(), POINT{r.left, r.top}));
 }
 
 }  // namespace tw::ui

@@ -50,4 +50,23 @@ HBRUSH CPageLook::BrushAt(int y) {
   return it->second;
 }
 
+HBRUSH CPageLook::BackgroundFor(HDC dc, const RECT& client, POINT origin) {
+  SIZE size{client.right - client.left, client.bottom - client.top};
+  if (pattern_.IsNull() || size.cx != pattern_size_.cx || size.cy != pattern_size_.cy) {
+    HDC screen = ::GetDC(nullptr);
+    HDC mem = ::CreateCompatibleDC(screen);
+    HBITMAP picture = ::CreateCompatibleBitmap(screen, size.cx, size.cy);
+    HGDIOBJ old = ::SelectObject(mem, picture);
+    Paint(mem, RECT{0, 0, size.cx, size.cy});
+    ::SelectObject(mem, old);
+    pattern_.Attach(::CreatePatternBrush(picture));
+    ::DeleteObject(picture);  // the brush keeps its own copy
+    ::DeleteDC(mem);
+    ::ReleaseDC(nullptr, screen);
+    pattern_size_ = size;
+  }
+  ::SetBrushOrgEx(dc, -origin.x, -origin.y, nullptr);
+  return pattern_;
+}
+
 }  // namespace tw::ui

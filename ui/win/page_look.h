@@ -18,11 +18,17 @@ class CPageLook {
   COLORREF ColourAt(int y) const;
   // One solid brush per colour, kept for the page's life.
   HBRUSH BrushAt(int y);
+  // A brush that paints exactly what Paint painted over `client`, for a
+  // control at `origin` in the page (the brush origin is set on `dc`).
+  // Controls that fill their whole rectangle then blend into the page.
+  HBRUSH BackgroundFor(HDC dc, const RECT& client, POINT origin);
   HBRUSH hollow() const { return static_cast<HBRUSH>(::GetStockObject(HOLLOW_BRUSH)); }
 
  private:
   fw::CBitmap background_, border_;
   std::map<COLORREF, fw::CBrush> brushes_;
+  fw::CBrush pattern_;
+  SIZE pattern_size_{};
 };
 
 }  // namespace tw::ui
