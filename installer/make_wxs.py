@@ -7,8 +7,9 @@ The sources are named relative to the folder wixl runs in, which holds
 TarnwickPro.exe, PellowenShl.dll, tarnwick.exe, tarnwickw.exe and Tarnwick.chm.
 The shell extension's registry entries come from the extension's own table
 (printed by `shellext_entries`), one per line: ROOT<TAB>KEY<TAB>NAME<TAB>TYPE<TAB>VALUE,
-where NAME is empty for a key's default value, TYPE is "string" or "integer",
-and VALUE may hold [INSTALLDIR] for the program folder.
+where NAME is empty for a key's default value, TYPE is "string", "integer" or
+"key" (a key that holds no value), and VALUE may hold [INSTALLDIR] for the
+program folder.
 """
 import argparse
 import re
@@ -109,6 +110,8 @@ def main():
             if not line:
                 continue
             root, key, name, kind, value = line.split("\t")
+            if kind == "key":  # a key without values: an empty row creates it
+                kind, name, value = "string", "", ""
             attrs = f'Root="{root}" Key={a(key)} Type="{kind}" Value={a(value)}'
             if name:
                 attrs += f" Name={a(name)}"
