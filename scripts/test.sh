@@ -50,6 +50,11 @@ fi
 wine_prefix "$ROOT/build/ci-wineprefix"
 start_xvfb
 JOBS=2 run_tree windows "$ROOT/build/ci-win" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake"
+snapshot_bench=$ROOT/build/ci-win/devices/snapshots/win/snapshot_manager_bench.exe
+if [[ -x $snapshot_bench ]]; then
+  section "windows benchmarks"
+  wine "$snapshot_bench" 1000 10000 | tr -d '\r' || failed+=("snapshot manager benchmark")
+fi
 
 echo
 if ((${#failed[@]})); then

@@ -1,8 +1,5 @@
 #include "devices/snapshots/win/snapshot_demo_disk.h"
 
-#include <random>
-#include <vector>
-
 #include "storagebus/testing/image_records.h"
 
 namespace tw::ui {
@@ -40,24 +37,6 @@ void DemoDisk::AddBranchyTree() {
   Add(9, 7, "Run 2");
   Add(10, 0, "Old layout");
   SetCurrent(3);
-}
-
-void DemoDisk::AddRandomTree(int count) {
-  std::mt19937 random(7);
-  Change([&](sim::MachineState& s) {
-    std::vector<sim::Snapshot>& list = s.slots[kSlot].snapshots;
-    list.reserve(static_cast<size_t>(count));
-    for (int i = 1; i <= count; ++i) {
-      sim::Snapshot snap;
-      snap.id = static_cast<uint64_t>(i);
-      snap.parent = i == 1 ? 0 : 1 + random() % static_cast<uint64_t>(i - 1);
-      snap.name = "Snapshot " + std::to_string(i);
-      snap.description = "Snapshot number " + std::to_string(i);
-      list.push_back(snap);
-    }
-    s.slots[kSlot].next_snapshot_id = static_cast<uint64_t>(count) + 1;
-    s.slots[kSlot].current = static_cast<uint64_t>(count);
-  });
 }
 
 }  // namespace tw::ui

@@ -20,8 +20,6 @@ class DemoDisk : public testing::SimFixture {
   void SetCurrent(uint64_t id);
   // Several branches: what a user who tried things out would have.
   void AddBranchyTree();
-  // `count` snapshots, each under a random earlier one (a fixed seed).
-  void AddRandomTree(int count);
 
  private:
   StorageBus bus_{platform};

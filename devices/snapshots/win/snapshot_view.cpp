@@ -22,10 +22,6 @@ constexpr int kBranchPieceWidth = 33;
 // their boxes.
 constexpr int kPaintSlack = kGridStep;
 
-bool Meets(const Rect& a, const Rect& b) {
-  return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
-}
-
 int BranchPiece(ConnectorKind k) {
   switch (k) {
     case ConnectorKind::kTee: return 1;
@@ -44,9 +40,10 @@ LRESULT CSnapshotView::CBar::OnFocusChange(WPARAM, LPARAM) {
 
 CSnapshotView::CSnapshotView() {
   const UINT ids[4] = {IDB_SNAP_BASE, IDB_SNAP_HERE, IDB_SNAP_NODE, IDB_SNAP_CURRENT};
-  for (int i = 0; i < 4; ++i) pictures_[i].Attach(fw::LoadBitmapResource(ids[i]));
-  stub_.Attach(fw::LoadBitmapResource(IDB_SNAP_LINK));
-  branch_.Attach(fw::LoadBitmapResource(IDB_SNAP_BRANCH));
+  const COLORREF key = Ref(kPictureTransparent);
+  for (int i = 0; i < 4; ++i) pictures_[i].Load(fw::LoadBitmapResource(ids[i]), key);
+  stub_.Load(fw::LoadBitmapResource(IDB_SNAP_LINK), key);
+  branch_.Load(fw::LoadBitmapResource(IDB_SNAP_BRANCH), key);
   font_.Attach(::CreateFontW(kNameFontHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                              OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS,
                              reinterpret_cast<const wchar_t*>(kNameFontFace)));
@@ -138,17 +135,18 @@ void CSnapshotView::Paint(HDC target) {
   int saved = dc.SaveDC();
   ::IntersectClipRect(dc, 0, 0, v.client.width, v.client.height);
 
-  SIZE stub = fw::GetBitmapSize(stub_);
-  SIZE branch = fw::GetBitmapSize(branch_);
-  for (const ConnectorPiece& piece : tree_->Connectors()) {
-    if (!Meets(piece.cell, area)) continue;
+  // One scratch DC for the whole frame.
+  fw::CDC scratch;
+  scratch.CreateCompatibleDC(dc);
+  SIZE stub = stub_.size();
+  SIZE branch = branch_.size();
+  for (const ConnectorPiece& piece : tree_->ConnectorsIn(area)) {
     if (piece.kind == ConnectorKind::kLeftStub) {
-      dc.DrawBitmapKeyed(stub_, piece.cell.left + kStubLeft - sx, piece.cell.top + kStubTop - sy, stub.cx, stub.cy, 0, 0,
-                         stub.cx, stub.cy, Ref(kPictureTransparent));
+      stub_.Draw(dc, scratch, piece.cell.left + kStubLeft - sx, piece.cell.top + kStubTop - sy, 0, stub.cx, stub.cy);
     } else {
-      int src = BranchPiece(piece.kind) * kBranchPieceWidth;
-      dc.DrawBitmapKeyed(branch_, piece.cell.left + kBranchLeft - sx, piece.cell.top - sy, kBranchPieceWidth, branch.cy,
-                         src, 0, kBranchPieceWidth, branch.cy, Ref(kPictureTransparent));
+      int src_x = BranchPiece(piece.kind) * kBranchPieceWidth;
+      branch_.Draw(dc, scratch, piece.cell.left + kBranchLeft - sx, piece.cell.top - sy, src_x, kBranchPieceWidth,
+                   branch.cy);
     }
   }
 
@@ -162,10 +160,10 @@ void CSnapshotView::Paint(HDC target) {
       RECT box{b.left - sx, b.top - sy, b.right - sx, b.bottom - sy};
       dc.FillSolidRect(box, Ref(NodeFill(true, focus)));
     }
-    HBITMAP picture = pictures_[static_cast<int>(node.kind) & 3];
-    SIZE ps = fw::GetBitmapSize(picture);
+    const CKeyedPicture& picture = pictures_[static_cast<int>(node.kind) & 3];
+    SIZE ps = picture.size();
     Point at = tree_->PictureOrigin(n, ps.cx);
-    dc.DrawBitmapKeyed(picture, at.x - sx, at.y - sy, ps.cx, ps.cy, 0, 0, ps.cx, ps.cy, Ref(kPictureTransparent));
+    picture.Draw(dc, scratch, at.x - sx, at.y - sy, 0, ps.cx, ps.cy);
     Rect t = tree_->TextRect(n);
     RECT text{t.left - sx, t.top - sy, t.right - sx, t.bottom - sy};
     dc.SetTextColor(Ref(NodeTextColour(node.selected)));
@@ -261,9 +259,13 @@ LRESULT CSnapshotView::OnSetCursor(WPARAM wp, LPARAM lp) {
   POINT p;
   ::GetCursorPos(&p);
   ::ScreenToClient(m_hWnd, &p);
-  bool hand = HandCursorAt(*tree_, scroller_.ToDrawing({p.x, p.y}));
-  ::SetCursor(::LoadCursorW(nullptr, hand ? IDC_HAND : IDC_ARROW));
+  ::SetCursor(CursorAt(p));
   return TRUE;
+}
+
+HCURSOR CSnapshotView::CursorAt(POINT client) const {
+  bool hand = tree_ && HandCursorAt(*tree_, scroller_.ToDrawing({client.x, client.y}));
+  return ::LoadCursorW(nullptr, hand ? IDC_HAND : IDC_ARROW);
 }
 
 LRESULT CSnapshotView::OnKeyDown(WPARAM wp, LPARAM) {

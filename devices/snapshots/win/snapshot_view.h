@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "devices/snapshots/snapshot_tree.h"
+#include "devices/snapshots/win/keyed_picture.h"
 #include "framework/gdi.h"
 #include "framework/window.h"
 
@@ -34,6 +35,8 @@ class CSnapshotView : public fw::CWindow {
   HWND vertical_bar() const { return vbar_.m_hWnd; }
   // True while the view or one of its bars has the keyboard focus.
   bool HasFocus() const;
+  // The pointer over a client point: the hand over a node, else the arrow.
+  HCURSOR CursorAt(POINT client) const;
   // Paints the visible part of the drawing at the client's origin.
   void Paint(HDC dc);
 
@@ -87,8 +90,8 @@ class CSnapshotView : public fw::CWindow {
   const SnapshotTree* tree_ = nullptr;
   SnapshotScroller scroller_;
   CBar hbar_, vbar_;
-  fw::CBitmap pictures_[4];  // by node kind
-  fw::CBitmap stub_, branch_;
+  CKeyedPicture pictures_[4];  // by node kind
+  CKeyedPicture stub_, branch_;
   fw::CFont font_;
 };
 

@@ -240,18 +240,12 @@ TEST_F(SnapshotWindowsTest, ClicksAndArrowKeysSelectTheNodesTheLayoutPutsThere) 
     EXPECT_EQ(SelectedName(m), u"Tuesday");
     // The view takes the arrow keys from the dialog manager.
     EXPECT_TRUE(m->view().SendMessageW(WM_GETDLGCODE) & DLGC_WANTARROWS);
-    // The hand over nodes: the pointer over "Tuesday", then over nothing.
+    // The hand over nodes, the arrow over the root and over nothing.
     Rect b = t.Box(NodeNamed(t, u"Tuesday"));
-    POINT p{(b.left + b.right) / 2, (b.top + b.bottom) / 2};
-    ::ClientToScreen(m->view(), &p);
-    ::SetCursorPos(p.x, p.y);
-    m->view().SendMessageW(WM_SETCURSOR, reinterpret_cast<WPARAM>(m->view().m_hWnd), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
-    EXPECT_EQ(::GetCursor(), ::LoadCursorW(nullptr, IDC_HAND));
-    p = {600, 150};
-    ::ClientToScreen(m->view(), &p);
-    ::SetCursorPos(p.x, p.y);
-    m->view().SendMessageW(WM_SETCURSOR, reinterpret_cast<WPARAM>(m->view().m_hWnd), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
-    EXPECT_EQ(::GetCursor(), ::LoadCursorW(nullptr, IDC_ARROW));
+    EXPECT_EQ(m->view().CursorAt({(b.left + b.right) / 2, (b.top + b.bottom) / 2}), ::LoadCursorW(nullptr, IDC_HAND));
+    Rect r = t.Box(t.root());
+    EXPECT_EQ(m->view().CursorAt({(r.left + r.right) / 2, (r.top + r.bottom) / 2}), ::LoadCursorW(nullptr, IDC_ARROW));
+    EXPECT_EQ(m->view().CursorAt({600, 150}), ::LoadCursorW(nullptr, IDC_ARROW));
     checked = true;
     return true;
   }});
