@@ -29,9 +29,9 @@ shot() {  # name, language (en|zh), what
   local name=$1 lang=$2 what=$3 rect=$out/.rect
   rm -f "$rect"
   if [ "$lang" = zh ]; then
-    LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8 wine "$exe" "$what" "$(winepath -w "$rect")" 6000 &
+    LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8 wine "$exe" "$what" "$(winepath -w "$rect")" 3500 &
   else
-    LANG=C.UTF-8 LC_ALL=C.UTF-8 wine "$exe" "$what" "$(winepath -w "$rect")" 6000 &
+    LANG=C.UTF-8 LC_ALL=C.UTF-8 wine "$exe" "$what" "$(winepath -w "$rect")" 3500 &
   fi
   local pid=$!
   for _ in $(seq 100); do [ -s "$rect" ] && break; sleep 0.1; done
