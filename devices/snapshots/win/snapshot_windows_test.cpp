@@ -120,6 +120,20 @@ class Canvas {
   HGDIOBJ old_;
 };
 
+// Notes the pointer the user sees whenever a message comes up.
+class CursorNotingPrompter final : public Prompter {
+ public:
+  explicit CursorNotingPrompter(Prompter& inner) : inner_(inner) {}
+  int ShowMessage(const std::u16string& text, const std::u16string& caption, unsigned style) override {
+    cursors.push_back(::GetCursor());
+    return inner_.ShowMessage(text, caption, style);
+  }
+  std::vector<HCURSOR> cursors;
+
+ private:
+  Prompter& inner_;
+};
+
 class SnapshotWindowsTest : public ::testing::Test, public testing::SnapshotMachine {
  protected:
   // Opens the manager on `slot`, runs `steps` in it, and closes it with
@@ -283,6 +297,9 @@ TEST_F(SnapshotWindowsTest, GoToDeleteAndMergeThroughTheButtons) {
   PlugImage(3);
   ThreeSnapshots(3);
   Change([](sim::MachineState& s) { s.held_open.insert("D:"); });
+  CursorNotingPrompter noting(prompter);
+  platform.prompter = &noting;
+  const HCURSOR wait = ::LoadCursorW(nullptr, IDC_WAIT);
   RunManager(3, {[&] {
     CSnapshotManagerDlg* m = Manager();
     if (!m) return false;
@@ -292,6 +309,11 @@ TEST_F(SnapshotWindowsTest, GoToDeleteAndMergeThroughTheButtons) {
     prompter.answers = {kIdYes};
     Click(*m, IDC_SNAP_GOTO);
     EXPECT_EQ(Texts().back(), kMsgLockFailed);
+    // The question comes before the wait; the lock's failure during it.
+    EXPECT_EQ(noting.cursors.size(), 2u);
+    EXPECT_NE(noting.cursors.front(), wait);
+    EXPECT_EQ(noting.cursors.back(), wait);
+    EXPECT_NE(::GetCursor(), wait);
     EXPECT_EQ(State().slots[3].current, 3u);
     EXPECT_EQ(t.node(t.present_state()).parent, NodeNamed(t, u"Wednesday"));
     EXPECT_EQ(SelectedName(m), u"Tuesday");
