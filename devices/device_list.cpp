@@ -199,9 +199,11 @@ std::vector<DeviceMenuItem> DeviceListModel::ContextMenu(int first_selected_row)
   DeviceMenuItem& manager = menu[4];
   uint32_t tag = rows_[first_selected_row].tag;
   auto no_snapshots = [&] { take.disabled = revert.disabled = manager.disabled = true; };
-  // Folder rows and NFS rows (tag 0 there is no slot) have no disk to ask.
+  // Folder rows and NFS rows (tag 0 there is no slot) have no disk to ask;
+  // an NFS drive has no CHAP secret either, and slot 0's is not its own.
   if (IsFolderTag(tag) || category_ == kCategoryNfs) {
     no_snapshots();
+    if (category_ == kCategoryNfs) menu[6].disabled = true;
     return menu;
   }
   std::u16string disk_path = map_.FindSlotDisk(static_cast<int>(tag));

@@ -169,6 +169,7 @@ TEST_F(DeviceListTest, NfsViewsAndTheirButtons) {
   list.Refresh(700);
   auto menu = list.ContextMenu(0);  // an NFS row's tag 0 is not slot 0
   EXPECT_TRUE(menu[2].disabled && menu[3].disabled && menu[4].disabled);
+  EXPECT_TRUE(menu[6].disabled);  // nor is there a CHAP secret to change
   list.SetCategory(kCategoryAll);
   list.Refresh(700);
   EXPECT_TRUE(list.mount_button_visible());

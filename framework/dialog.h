@@ -49,6 +49,7 @@ class WindowPrompter : public Prompter {
  public:
   explicit WindowPrompter(HWND owner = nullptr) : owner_(owner) {}
   void set_owner(HWND h) { owner_ = h; }
+  HWND owner() const { return owner_; }
   int ShowMessage(const std::u16string& text, const std::u16string& caption, unsigned style) override;
 
  private:

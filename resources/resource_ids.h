@@ -127,4 +127,25 @@
 #define IDC_PROGRESS_BAR 224
 #define IDC_CLOSE_BUTTON 202
 
+/* Snapshots: the Snapshot Manager, "Create Snapshot" and "Change CHAP
+   Secret", their controls, and their strings (60000-60499). */
+#define IDD_SNAPSHOT_MANAGER 60000
+#define IDD_CREATE_SNAPSHOT 60001
+#define IDD_CHANGE_SECRET 60002
+#define IDC_SNAP_VIEW 60010
+#define IDC_SNAP_NAME 60011
+#define IDC_SNAP_DESCRIPTION 60012
+#define IDC_SNAP_TAKE 60013
+#define IDC_SNAP_GOTO 60014
+#define IDC_SNAP_MERGE 60015
+#define IDC_SNAP_DELETE 60016
+#define IDC_SNAP_NAME_LABEL 60017
+#define IDC_SNAP_DESCRIPTION_LABEL 60018
+#define IDC_CREATE_NAME 60020
+#define IDC_CREATE_DESCRIPTION 60021
+#define IDC_OLD_SECRET 60030
+#define IDC_CHAP_NAME 60031
+#define IDC_NEW_SECRET 60032
+#define IDS_SNAP_FIRST 60100 /* the table's texts run from here */
+
 #endif

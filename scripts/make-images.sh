@@ -157,8 +157,14 @@ bmp_to 238.bmp -size 32x32 xc:white -fill "$ACCENT" -draw "roundrectangle 4,8 27
   -fill "$ACCENT" -draw "circle 16,16 16,13" -fill "$ACCENT_DK" -draw "rectangle 10,5 18,8"
 bmp_to 239.bmp -size 32x32 xc:white -fill '#e0a526' -draw "roundrectangle 4,8 27,25 3,3" -fill white -draw "circle 16,16 16,11" \
   -fill '#e0a526' -draw "circle 16,16 16,13" -fill '#b5811a' -draw "rectangle 10,5 18,8"
-bmp_to 240.bmp -size 12x4 xc:white -fill "$EDGE" -draw "rectangle 0,1 11,2"
-bmp_to 241.bmp -size 12x65 xc:white -fill "$EDGE" -draw "rectangle 5,0 6,64"
+# The stub runs from the picture on the left (17 pixels before the box) to the
+# box's own picture, at the pictures' middle height.
+bmp_to 240.bmp -size 33x4 xc:white -fill "$EDGE" -draw "rectangle 0,1 32,2"
+# Branch pieces, 33 x 65 each, side by side: straight on down, down and right
+# into a branch, and the last turn right; the line runs down the middle of the
+# parent's column and turns at the pictures' middle height.
+bmp_to 241.bmp -size 99x65 xc:white -fill "$EDGE" -draw "rectangle 0,0 1,64" \
+  -draw "rectangle 33,0 34,64 rectangle 33,14 65,15" -draw "rectangle 66,0 67,15 rectangle 66,14 98,15"
 
 # ---- Wizard header pattern (tiles behind the title band) -----------------------
 bmp_to 245.bmp -size 8x8 xc:'#f3f7fc' -fill '#e6eef8' -draw "point 0,0 point 4,4"

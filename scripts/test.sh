@@ -70,6 +70,11 @@ if [[ -f $ROOT/build/ci-win/app/startup_bench.exe ]]; then
     tr -d '\r' | grep 'start-up') || failed+=("start-up benchmark")
   rm -rf "$bench_state"
 fi
+snapshot_bench=$ROOT/build/ci-win/devices/snapshots/win/snapshot_manager_bench.exe
+if [[ -x $snapshot_bench ]]; then
+  section "windows benchmarks"
+  wine "$snapshot_bench" 1000 10000 | tr -d '\r' || failed+=("snapshot manager benchmark")
+fi
 
 echo
 if ((${#failed[@]})); then

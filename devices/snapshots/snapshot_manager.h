@@ -28,6 +28,7 @@ class SnapshotManagerModel {
   void Open();
 
   const SnapshotTree& tree() const { return tree_; }
+  const Platform& platform() const { return p_; }
   int slot() const { return slot_; }
   const std::u16string& name_text() const { return name_; }
   const std::u16string& description_text() const { return description_; }

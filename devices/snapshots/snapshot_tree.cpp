@@ -220,6 +220,39 @@ std::vector<ConnectorPiece> SnapshotTree::Connectors() const {
   return pieces;
 }
 
+std::vector<ConnectorPiece> SnapshotTree::ConnectorsIn(const Rect& area) const {
+  std::vector<ConnectorPiece> pieces;
+  auto meets = [&](const Rect& b) {
+    return b.left < area.right && area.left < b.right && b.top < area.bottom && area.top < b.bottom;
+  };
+  // Grid rows whose cells meet the area.
+  auto floor_div = [](int a, int b) { return a >= 0 ? a / b : -((-a + b - 1) / b); };
+  int first_row = floor_div(area.top - kRootTop, kGridStep);
+  int last_row = floor_div(area.bottom - 1 - kRootTop, kGridStep);
+  for (int c : DrawOrder()) {
+    const SnapshotNode& n = nodes_[c];
+    if (n.parent != kNoNode && meets(Box(c))) pieces.push_back({ConnectorKind::kLeftStub, Box(c)});
+    if (n.branches.empty()) continue;
+    int left = kRootLeft + kGridStep * n.column;
+    if (left >= area.right || left + kGridStep <= area.left) continue;
+    int from = std::max(n.row + 1, first_row);
+    int to = std::min(nodes_[n.branches.back()].row, last_row);
+    if (from > to) continue;
+    // Branches are placed in rising rows: the first one at or below `from`.
+    auto next = std::lower_bound(n.branches.begin(), n.branches.end(), from,
+                                 [&](int b, int row) { return nodes_[b].row < row; });
+    for (int r = from; r <= to; ++r) {
+      while (next != n.branches.end() && nodes_[*next].row < r) ++next;
+      ConnectorKind kind = ConnectorKind::kVertical;
+      if (next != n.branches.end() && nodes_[*next].row == r)
+        kind = next + 1 == n.branches.end() ? ConnectorKind::kElbow : ConnectorKind::kTee;
+      int top = kRootTop + kGridStep * r;
+      pieces.push_back({kind, {left, top, left + kGridStep, top + kGridStep}});
+    }
+  }
+  return pieces;
+}
+
 std::vector<int> SnapshotTree::NodesIn(const Rect& area) const {
   std::vector<int> out;
   for (int c : DrawOrder()) {

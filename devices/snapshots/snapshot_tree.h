@@ -127,6 +127,9 @@ class SnapshotTree {
   // Main line first, then branches in order, depth first.
   std::vector<int> DrawOrder() const;
   std::vector<ConnectorPiece> Connectors() const;
+  // The pieces whose cells meet `area`, in the same order: a long branch
+  // run costs only the rows the area shows.
+  std::vector<ConnectorPiece> ConnectorsIn(const Rect& area) const;
   // The nodes whose boxes meet `area`, in drawing order: a view that paints
   // only its visible part gets the same picture from a window-sized bitmap.
   std::vector<int> NodesIn(const Rect& area) const;

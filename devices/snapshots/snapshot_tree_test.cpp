@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <random>
 
 #include "devices/snapshots/snapshot_disk.h"
 #include "devices/snapshots/snapshot_tree.h"
@@ -333,6 +334,41 @@ TEST(SnapshotViewportTest, BarsRangesAndSteps) {
   s.SetLayout(LayoutViewport({2000, 2000}, {1000, 1000}));
   EXPECT_EQ(s.x(), 0);
   EXPECT_EQ(s.y(), 0);
+}
+
+// The view paints the pieces of its visible part only; they must be exactly
+// the pieces of the whole drawing that meet it, in the same order.
+TEST(SnapshotTreeLayoutTest, ConnectorsInAnAreaAreTheWholeDrawingsPiecesThatMeetIt) {
+  std::mt19937 random(11);
+  SnapshotTree tree(0);
+  std::vector<int> nodes = {tree.root()};
+  for (int i = 1; i <= 300; ++i) {
+    int parent = nodes[random() % nodes.size()];
+    nodes.push_back(tree.AddChild(parent, K::kSnapshot, u"n", u"", static_cast<uint64_t>(i)));
+  }
+  tree.MovePresentStateUnder(nodes[150]);
+  std::vector<ConnectorPiece> all = tree.Connectors();
+  Size extent = tree.Extent();
+  auto same = [](const ConnectorPiece& a, const ConnectorPiece& b) { return a.kind == b.kind && a.cell == b.cell; };
+  std::vector<Rect> areas = {{0, 0, extent.width, extent.height},
+                             {-50, -50, 10, 10},
+                             {130, 400, 131, 401},
+                             {extent.width - 300, extent.height - 200, extent.width + 40, extent.height + 40}};
+  for (int i = 0; i < 30; ++i) {
+    int x = static_cast<int>(random() % static_cast<unsigned>(extent.width));
+    int y = static_cast<int>(random() % static_cast<unsigned>(extent.height));
+    areas.push_back({x, y, x + 1 + static_cast<int>(random() % 500), y + 1 + static_cast<int>(random() % 400)});
+  }
+  for (const Rect& area : areas) {
+    std::vector<ConnectorPiece> want;
+    for (const ConnectorPiece& p : all)
+      if (p.cell.left < area.right && area.left < p.cell.right && p.cell.top < area.bottom && area.top < p.cell.bottom)
+        want.push_back(p);
+    std::vector<ConnectorPiece> got = tree.ConnectorsIn(area);
+    ASSERT_EQ(got.size(), want.size()) << area.left << "," << area.top;
+    for (size_t k = 0; k < got.size(); ++k) EXPECT_TRUE(same(got[k], want[k])) << k;
+  }
+  EXPECT_GT(all.size(), tree.ConnectorsIn({0, 0, 300, 200}).size());
 }
 
 TEST(FitAnsiTest, CutsAtCharactersNeverInsideOne) {

@@ -2,6 +2,8 @@
 
 #include "base/format.h"
 #include "devices/removal.h"
+#include "devices/snapshots/snapshot_menu_commands.h"
+#include "devices/snapshots/win/snapshot_windows.h"
 #include "resources/resource_ids.h"
 #include "ui/win/localize.h"
 #include "ui/win/skin_scroll.h"
@@ -113,12 +115,19 @@ void CDevicesPage::OnUnmount() {
 }
 
 void CDevicesPage::OnRowCommand(UINT id) {
+  int row = FirstSelectedRow();
+  if (row < 0 || static_cast<size_t>(row) >= model_.rows().size()) return;
+  uint32_t tag = model_.rows()[static_cast<size_t>(row)].tag;
+  // Each command opens the slot's disk for its own length and tells the user
+  // through the platform's prompter; the list then shows what changed.
   switch (id) {
-    case kMenuTakeSnapshot: Unavailable(u"Create Snapshot dialog"); break;
-    case kMenuSnapshotManager: Unavailable(u"Snapshot Manager"); break;
-    case kMenuModifyPassword: Unavailable(u"Change CHAP Secret dialog"); break;
-    case kMenuRevertSnapshot: Unavailable(u"Snapshot Manager"); break;
+    case kMenuTakeSnapshot: TakeSnapshotOfDevice(p_, tag, CreateSnapshotDialogRunner(m_hWnd)); break;
+    case kMenuRevertSnapshot: RevertDevice(p_, tag); break;
+    case kMenuSnapshotManager: OpenSnapshotManager(p_, tag, SnapshotManagerRunner(m_hWnd)); break;
+    case kMenuModifyPassword: ChangeDeviceSecret(p_, tag, ChangeSecretDialogRunner(m_hWnd)); break;
+    default: return;
   }
+  RefreshDeviceList();
 }
 
 bool CDevicesPage::BuildDeviceMenu(CMenuEx& menu) {

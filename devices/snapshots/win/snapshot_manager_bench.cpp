@@ -1,0 +1,131 @@
+// Opens the Snapshot Manager on a disk with 1,000 and 10,000 snapshots
+// (each under a random earlier one) and prints:
+//   open     the model's tree build, every request answered by the
+//            simulated driver's logic in memory (the state file of the
+//            simulated machine would dominate otherwise)
+//   window   creating the dialog with its view and showing it
+//   paint    one window-sized frame of the view (mean of 20), at the top
+//            left and scrolled to the bottom right
+//   memory   the process's committed bytes before opening and with the
+//            dialog up, and the bytes the tree's branch lists hold
+// Prints figures; it checks nothing.
+//   snapshot_manager_bench.exe [COUNT...]
+#include <windows.h>
+#include <psapi.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+#include <vector>
+
+#include "devices/snapshots/snapshot_manager.h"
+#include "devices/snapshots/snapshot_memory_disk_io.h"
+#include "devices/snapshots/win/snapshot_demo_disk.h"
+#include "devices/snapshots/win/snapshot_manager_dlg.h"
+#include "framework/app.h"
+
+namespace tw::ui {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+double Ms(Clock::time_point a, Clock::time_point b) { return std::chrono::duration<double, std::milli>(b - a).count(); }
+
+double CommittedMb() {
+  PROCESS_MEMORY_COUNTERS pmc{};
+  pmc.cb = sizeof pmc;
+  ::GetProcessMemoryInfo(::GetCurrentProcess(), &pmc, sizeof pmc);
+  return static_cast<double>(pmc.PagefileUsage) / (1024.0 * 1024.0);
+}
+
+// Slot 0 holds an image disk with `count` snapshots, each under a random
+// earlier one (a fixed seed); the disk runs on the last.
+void RandomDisk(int count, sim::MachineState* state) {
+  sim::Slot& slot = state->slots[0];
+  slot.used = true;
+  slot.record.assign(devrec::kSize, 0);
+  slot.record[devrec::kDeviceType] = kImageDisk;
+  std::mt19937 random(7);
+  for (int i = 1; i <= count; ++i) {
+    sim::Snapshot snap;
+    snap.id = static_cast<uint64_t>(i);
+    snap.parent = i == 1 ? 0 : 1 + random() % static_cast<uint64_t>(i - 1);
+    snap.name = "Snapshot " + std::to_string(i);
+    snap.description = "Snapshot number " + std::to_string(i);
+    slot.snapshots.push_back(snap);
+  }
+  slot.next_snapshot_id = static_cast<uint64_t>(count) + 1;
+  slot.current = static_cast<uint64_t>(count);
+}
+
+void Pump() {
+  MSG m;
+  while (::PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
+    ::TranslateMessage(&m);
+    ::DispatchMessageW(&m);
+  }
+}
+
+double PaintFrames(CSnapshotView& view, int frames) {
+  RECT rc = view.GetClientRect();
+  HDC screen = ::GetDC(nullptr);
+  HDC dc = ::CreateCompatibleDC(screen);
+  HBITMAP bmp = ::CreateCompatibleBitmap(screen, rc.right, rc.bottom);
+  ::ReleaseDC(nullptr, screen);
+  HGDIOBJ old = ::SelectObject(dc, bmp);
+  auto t0 = Clock::now();
+  for (int i = 0; i < frames; ++i) view.Paint(dc);
+  auto t1 = Clock::now();
+  ::SelectObject(dc, old);
+  ::DeleteObject(bmp);
+  ::DeleteDC(dc);
+  return Ms(t0, t1) / frames;
+}
+
+void Measure(int count) {
+  DemoDisk demo;  // the ports besides the disk
+  sim::MachineState state;
+  RandomDisk(count, &state);
+  MemoryDiskIo io(state, *demo.platform.code_page);
+  Platform platform = demo.platform;
+  platform.device_io = &io;
+  double before = CommittedMb();
+  {
+    SnapshotManagerModel model(platform, 1, 0);
+    auto t0 = Clock::now();
+    model.Open();
+    auto t1 = Clock::now();
+    CSnapshotManagerDlg dialog(model);
+    dialog.CreateModeless(nullptr);
+    dialog.ShowWindow(SW_SHOW);
+    dialog.UpdateWindow();
+    Pump();
+    auto t2 = Clock::now();
+    double with = CommittedMb();
+    CSnapshotView& view = dialog.view();
+    double top = PaintFrames(view, 20);
+    view.SendMessageW(WM_HSCROLL, SB_RIGHT, reinterpret_cast<LPARAM>(view.horizontal_bar()));
+    view.SendMessageW(WM_VSCROLL, SB_BOTTOM, reinterpret_cast<LPARAM>(view.vertical_bar()));
+    double bottom = PaintFrames(view, 20);
+    Size extent = model.tree().Extent();
+    std::printf("%6d %6zu %9.1f %9.1f %9.2f %9.2f %8dx%-8d %9.1f %9.1f %10.1f\n", count, model.tree().size(), Ms(t0, t1),
+                Ms(t1, t2), top, bottom, extent.width, extent.height, before, with,
+                static_cast<double>(model.tree().BranchBytes()) / (1024.0 * 1024.0));
+    dialog.DestroyWindow();
+  }
+}
+
+}  // namespace
+}  // namespace tw::ui
+
+int main(int argc, char** argv) {
+  tw::fw::CApp::InitCommonControls(ICC_WIN95_CLASSES);
+  std::vector<int> counts;
+  for (int i = 1; i < argc; ++i) counts.push_back(std::atoi(argv[i]));
+  if (counts.empty()) counts = {1000, 10000};
+  std::printf("Snapshot Manager under Wine, random trees (times in ms, memory in MB)\n");
+  std::printf("%6s %6s %9s %9s %9s %9s %17s %9s %9s %10s\n", "snaps", "nodes", "open", "window", "paint", "paint-end",
+              "extent", "mem-pre", "mem-open", "branches");
+  for (int n : counts) tw::ui::Measure(n);
+  return 0;
+}
