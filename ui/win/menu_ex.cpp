@@ -1,5 +1,7 @@
 #include "ui/win/menu_ex.h"
 
+#include <algorithm>
+
 #include "ui/layout/controls.h"
 
 namespace tw::ui {
@@ -105,14 +107,23 @@ void CMenuEx::MeasureItem(HWND owner, MEASUREITEMSTRUCT* mis) {
   auto* rec = reinterpret_cast<Item*>(mis->itemData);
   MenuItemKind kind = rec->id == 0 ? MenuItemKind::kSeparator
                       : rec->id == -1 ? MenuItemKind::kPopup : MenuItemKind::kCommand;
-  int text_width = 0;
+  int text_width = 0, drawn_width = 0;
   if (kind != MenuItemKind::kSeparator) {
+    // Measured in the owner's device context as it is...
     fw::CClientDC dc(owner);
-    fw::CSelect sel(dc, font_);
     text_width = dc.GetTextExtent(rec->text).cx;
+    // ...but never narrower than the label as drawn, inside the 30 + 15
+    // pixels the drawing leaves free, so no label is cut.
+    fw::CSelect sel(dc, font_);
+    MenuText parts = SplitMenuText(std::u16string(rec->text.begin(), rec->text.end()));
+    std::u16string shown;
+    for (char16_t c : parts.label + parts.accelerator)
+      if (c != u'&') shown += c;
+    drawn_width = dc.GetTextExtent(std::wstring(shown.begin(), shown.end())).cx + 45 +
+                  (parts.accelerator.empty() ? 0 : 16) + (kind == MenuItemKind::kPopup ? 15 : 0);
   }
   Size s = MeasureMenuItem(kind, text_width);
-  mis->itemWidth = static_cast<UINT>(s.cx);
+  mis->itemWidth = static_cast<UINT>(std::max(s.cx, drawn_width));
   mis->itemHeight = static_cast<UINT>(s.cy);
 }
 

@@ -186,6 +186,16 @@ TEST(MenuEx, BuildsOwnerDrawnItemsMeasuresAndDraws) {
   owner.SendMessageW(WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&cmd));
   EXPECT_EQ(cmd.itemHeight, 19u);
   EXPECT_GT(cmd.itemWidth, 16u + 10u);
+  // The label, as drawn in the menu's font, fits in what the drawing leaves
+  // free (30 pixels on the left, 15 on the right).
+  {
+    fw::CClientDC dc(owner);
+    fw::CFont font(::CreateFontW(-12, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"MS Shell Dlg"));
+    fw::CSelect sel(dc, font);
+    std::wstring label = items[0]->text;
+    label.erase(std::remove(label.begin(), label.end(), L'&'), label.end());
+    EXPECT_GE(static_cast<int>(cmd.itemWidth), dc.GetTextExtent(label).cx + 45) << label;
+  }
 
   // A disabled command under the pointer: grey text on the darker fill.
   Canvas c(160, 19);
