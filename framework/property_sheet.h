@@ -44,6 +44,8 @@ class CPropertySheet : public CWindow {
   explicit CPropertySheet(const wchar_t* caption = L"", bool wizard = true);
 
   void AddPage(CPropertyPage* page);
+  // The position (in adding order) of the page the sheet opens with.
+  void SetStartPage(UINT position) { start_page_ = position; }
   size_t page_count() const { return pages_.size(); }
   CPropertyPage* page(size_t i) const { return pages_[i]; }
 
@@ -71,6 +73,7 @@ class CPropertySheet : public CWindow {
 
   std::wstring caption_;
   bool wizard_;
+  UINT start_page_ = 0;
   std::vector<CPropertyPage*> pages_;
   std::vector<PROPSHEETPAGEW> records_;
 };

@@ -188,13 +188,14 @@ const wchar_t* FrameworkWindowClass();
   if (uMsg == WM_COMMAND && LOWORD(wParam) >= (first) && LOWORD(wParam) <= (last)) \
   TW_HANDLE_((func(LOWORD(wParam)), LRESULT(0)))
 
-#define TW_NOTIFY(id, code, func)                                                            \
+// (The parameter is not called `code`: it would replace the NMHDR member.)
+#define TW_NOTIFY(id, nm_code, func)                                                         \
   if (uMsg == WM_NOTIFY && reinterpret_cast<NMHDR*>(lParam)->idFrom == UINT_PTR(id) &&      \
-      reinterpret_cast<NMHDR*>(lParam)->code == UINT(code))                                  \
+      reinterpret_cast<NMHDR*>(lParam)->code == UINT(nm_code))                               \
   TW_HANDLE_(func(reinterpret_cast<NMHDR*>(lParam)))
 
-#define TW_NOTIFY_CODE(code, func)                                                          \
-  if (uMsg == WM_NOTIFY && reinterpret_cast<NMHDR*>(lParam)->code == UINT(code))           \
+#define TW_NOTIFY_CODE(nm_code, func)                                                       \
+  if (uMsg == WM_NOTIFY && reinterpret_cast<NMHDR*>(lParam)->code == UINT(nm_code))        \
   TW_HANDLE_(func(reinterpret_cast<NMHDR*>(lParam)))
 
 #define TW_END_MSG_MAP()                                              \
