@@ -36,6 +36,11 @@ class CAddTargetWizard::Flow : public WizardFlow {
     sheet_.finished_ = w_.Finish();
     return sheet_.finished_;
   }
+  void Shown(int index) override {
+    if (w_.current() == index) return;  // a move of the model's own
+    CWaitCursor wait;
+    w_.Activate(index);
+  }
   WizardButtons Buttons() const override { return w_.buttons(); }
   std::u16string Title(int index) const override { return WizardPage(index).title; }
   std::u16string Subtitle(int index) const override { return WizardPage(index).subtitle; }

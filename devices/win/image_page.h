@@ -32,6 +32,8 @@ class WizardFlow {
   virtual int Back() = 0;
   // True when the wizard may end with Finish (a refusing page has shown why).
   virtual bool Finish() = 0;
+  // A page became active; the model follows when the sheet moved by itself.
+  virtual void Shown(int index) = 0;
   virtual WizardButtons Buttons() const = 0;
   virtual std::u16string Title(int index) const = 0;
   virtual std::u16string Subtitle(int index) const = 0;
@@ -55,6 +57,7 @@ class CImagePage : public fw::CPropertyPage {
     return TRUE;
   }
   BOOL OnSetActive() override {
+    flow_.Shown(index_);
     LoadFields();
     ShowButtons(flow_.Buttons());
     std::wstring title = fw::ToWide(flow_.Title(index_)), subtitle = fw::ToWide(flow_.Subtitle(index_));

@@ -2,6 +2,8 @@
 
 #include "resources/resource_ids.h"
 
+static_assert(IDC_WIZ_RADIO_FIRST == 1100);
+
 namespace tw::ui {
 
 CSelectDevicePage::CSelectDevicePage(MountWizard& wizard, WizardFlow& flow)
