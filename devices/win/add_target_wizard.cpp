@@ -51,7 +51,9 @@ class CAddTargetWizard::Flow : public WizardFlow {
 };
 
 CAddTargetWizard::CAddTargetWizard(MountWizard& wizard, const Platform& platform, IscsiDiscovery& discovery)
-    : fw::CPropertySheet(L"Mount Device", true), wizard_(wizard), flow_(std::make_unique<Flow>(*this, wizard)) {
+    : fw::CPropertySheet(Tr(u"Mount Device").c_str(), true),
+      wizard_(wizard),
+      flow_(std::make_unique<Flow>(*this, wizard)) {
   Flow& f = *flow_;
   for (int index : WizardPageOrder()) {
     std::unique_ptr<CImagePage> page;
@@ -100,7 +102,6 @@ HWND CAddTargetWizard::Open(HWND parent) {
 }
 
 void CAddTargetWizard::OnSheetInitialized() {
-  SetWindowText(Tr(u"Mount Device"));
   pattern_.Attach(fw::LoadBitmapResource(IDB_WIZARD_PATTERN));
   if (!pattern_.IsNull()) pattern_brush_.Attach(::CreatePatternBrush(pattern_));
   // Room for the band: the sheet grows and everything on it moves down.

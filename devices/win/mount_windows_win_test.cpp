@@ -113,9 +113,23 @@ class Script {
 };
 Script* Script::current_ = nullptr;
 
+// A visible top-level window of this thread with the caption (other test
+// programs under the same desktop may show windows of the same name).
 HWND Top(const wchar_t* caption) {
-  HWND w = ::FindWindowW(nullptr, caption);
-  return w && ::IsWindowVisible(w) ? w : nullptr;
+  struct Search {
+    const wchar_t* caption;
+    HWND found;
+  } search{caption, nullptr};
+  ::EnumThreadWindows(
+      ::GetCurrentThreadId(),
+      [](HWND w, LPARAM lp) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(lp);
+        if (!::IsWindowVisible(w) || Text(w) != s->caption) return TRUE;
+        s->found = w;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
 }
 
 // A simulated machine with the device page's side of a mount: the list
