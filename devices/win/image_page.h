@@ -42,7 +42,9 @@ class WizardFlow {
 class CImagePage : public fw::CPropertyPage {
  public:
   CImagePage(UINT template_id, int index, WizardFlow& flow)
-      : fw::CPropertyPage(template_id), flow_(flow), index_(index) {}
+      : fw::CPropertyPage(template_id), flow_(flow), index_(index) {
+    SetTitle(Tr(u"Mount Device"));  // the template's caption is English
+  }
   int index() const { return index_; }
 
   TW_BEGIN_MSG_MAP(CImagePage, fw::CPropertyPage)

@@ -37,7 +37,7 @@ shot() {  # language name
     LANG=en_US.UTF-8 LC_ALL=C.UTF-8 wine "$exe" "$name" "$(winepath -w "$rect")" 2500 &
   fi
   local pid=$!
-  for _ in $(seq 40); do [ -s "$rect" ] && break; sleep 0.1; done
+  for _ in $(seq 150); do [ -s "$rect" ] && break; sleep 0.1; done
   sleep 0.3
   if [ -s "$rect" ]; then
     read -r x y w h <"$rect"
