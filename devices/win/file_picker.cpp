@@ -9,15 +9,15 @@
 
 namespace tw::ui {
 
-bool PickFile(HWND owner, const FileDialogSpec& spec, std::u16string* path) {
+bool PickFile(HWND owner, const FileDialogSpec& request, std::u16string* path) {
   // "Name|*.x|...||" becomes the NUL-separated list the dialog wants.
-  std::wstring filter = Tr(spec.filter);
+  std::wstring filter = Tr(request.filter);
   for (wchar_t& c : filter)
     if (c == L'|') c = L'\0';
   std::vector<wchar_t> file(MAX_PATH + 1, L'\0');
   std::wstring start = fw::ToWide(*path);
   if (start.size() <= MAX_PATH) std::copy(start.begin(), start.end(), file.begin());
-  std::wstring ext = fw::ToWide(spec.default_extension);
+  std::wstring ext = fw::ToWide(request.default_extension);
   OPENFILENAMEW ofn{};
   ofn.lStructSize = sizeof ofn;
   ofn.hwndOwner = owner;
@@ -26,9 +26,9 @@ bool PickFile(HWND owner, const FileDialogSpec& spec, std::u16string* path) {
   ofn.nMaxFile = static_cast<DWORD>(file.size());
   ofn.lpstrDefExt = ext.empty() ? nullptr : ext.c_str();
   ofn.Flags = OFN_EXPLORER | OFN_NOCHANGEDIR;
-  if (spec.hide_read_only) ofn.Flags |= OFN_HIDEREADONLY;
-  if (spec.overwrite_prompt) ofn.Flags |= OFN_OVERWRITEPROMPT;
-  BOOL ok = spec.save ? ::GetSaveFileNameW(&ofn) : ::GetOpenFileNameW(&ofn);
+  if (request.hide_read_only) ofn.Flags |= OFN_HIDEREADONLY;
+  if (request.overwrite_prompt) ofn.Flags |= OFN_OVERWRITEPROMPT;
+  BOOL ok = request.save ? ::GetSaveFileNameW(&ofn) : ::GetOpenFileNameW(&ofn);
   if (!ok) return false;
   *path = fw::FromWide(file.data());
   return true;

@@ -8,9 +8,9 @@
 
 namespace tw::ui {
 
-// An open or save dialog as `spec` asks; true with *path set when the user
+// An open or save dialog as `request` asks; true with *path set when the user
 // chose a file. *path is also where the dialog starts.
-bool PickFile(HWND owner, const FileDialogSpec& spec, std::u16string* path);
+bool PickFile(HWND owner, const FileDialogSpec& request, std::u16string* path);
 // The shell's folder browser in the new dialog style, titled `title`.
 bool PickFolder(HWND owner, const std::u16string& title, std::u16string* folder);
 
