@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <string>
 
 #include "cloud/cloud_disk.h"
@@ -640,6 +641,61 @@ TEST_F(MountWindows, NfsShareOfASimulatedServer) {
     return true;
   });
   script.Run([&] { MountCommand(ctx, kCategoryNfs); });
+}
+
+// ---- Both languages --------------------------------------------------------
+
+// A string table entry in one language ("" when there is none).
+std::wstring TableString(UINT id, LANGID lang) {
+  HMODULE inst = ::GetModuleHandleW(nullptr);
+  HRSRC r = ::FindResourceExW(inst, RT_STRING, MAKEINTRESOURCEW(id / 16 + 1), lang);
+  if (!r) return L"";
+  auto* p = static_cast<const WCHAR*>(::LockResource(::LoadResource(inst, r)));
+  DWORD size = ::SizeofResource(inst, r) / sizeof(WCHAR), at = 0;
+  for (UINT i = 0; i < 16 && at < size; ++i) {
+    DWORD n = p[at++];
+    if (i == id % 16) return std::wstring(p + at, n);
+    at += n;
+  }
+  return L"";
+}
+
+BOOL CALLBACK CollectText(HWND w, LPARAM lp) {
+  wchar_t cls[32] = {};
+  ::GetClassNameW(w, cls, 32);
+  std::wstring t = Text(w);
+  if (!t.empty() && lstrcmpiW(cls, L"Edit") && lstrcmpiW(cls, L"ComboBox"))
+    reinterpret_cast<std::vector<std::wstring>*>(lp)->push_back(t);
+  return TRUE;
+}
+
+TEST(MountWindowTexts, EveryTextOfTheTemplatesHasAChineseVersion) {
+  const LANGID en = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
+  const LANGID zh = MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED);
+  std::map<std::wstring, std::wstring> table;
+  for (UINT id = IDS_MOUNT_FIRST; id < 60000; ++id) {
+    std::wstring e = TableString(id, en);
+    if (e.empty()) continue;
+    std::wstring z = TableString(id, zh);
+    EXPECT_FALSE(z.empty()) << "no Chinese entry for " << id;
+    table[e] = z;
+  }
+  ASSERT_GT(table.size(), 100u);
+  // The pages are child templates: they need a parent.
+  HWND parent = ::CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  for (UINT dialog : {IDD_MOUNT_SELECT_DEVICE, IDD_MOUNT_SELECT_LOCAL, IDD_MOUNT_IMAGE, IDD_MOUNT_VHD, IDD_MOUNT_CD,
+                      IDD_MOUNT_BURNER, IDD_MOUNT_FOLDER, IDD_CHOOSE_PREFER_DISK, IDD_CHOOSE_TARGET, IDD_SET_CHAP,
+                      IDD_PORTAL_MANAGER, IDD_ADD_HOST, IDD_MOUNT_CLOUD, IDD_MOUNT_NFS}) {
+    HWND d = ::CreateDialogParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(dialog), parent,
+                                  [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; }, 0);
+    ASSERT_TRUE(d) << dialog;
+    std::vector<std::wstring> texts{Text(d)};
+    ::EnumChildWindows(d, CollectText, reinterpret_cast<LPARAM>(&texts));
+    ::DestroyWindow(d);
+    for (const auto& t : texts)
+      if (t != L"CD" && t != L"R") EXPECT_TRUE(table.count(t)) << "template " << dialog << ": no string for the text";
+  }
+  ::DestroyWindow(parent);
 }
 
 }  // namespace
