@@ -156,6 +156,13 @@ TEST_F(MountWizardTest, MovesBetweenPages) {
   EXPECT_EQ(first.current(), kPageSelectLocal);
   EXPECT_EQ(WizardPage(kPageCd).subtitle, u"Select an image file for mounting to a local virtual CD/DVD emulator.");
   EXPECT_EQ(WizardPageOrder(), (std::vector<int>{0, 1, 3, 4, 5, 6, 7, 8, 9}));
+  // A page the sheet shows by itself: the model follows it.
+  first.Activate(kPageCd);
+  EXPECT_EQ(first.current(), kPageCd);
+  EXPECT_EQ(first.data.type(), 3u);
+  first.Back();
+  EXPECT_EQ(first.current(), kPageImage);
+  EXPECT_EQ(first.data.type(), 1u);
 }
 
 TEST_F(MountWizardTest, FinishMountsAnImageAndRefreshes) {

@@ -43,6 +43,8 @@ class MountWizard {
 
   // Shows the start page (as the sheet does when it opens).
   void Start();
+  // Shows a page the sheet moved to by itself (its type and buttons).
+  void Activate(int index);
   int current() const { return current_; }
   WizardButtons buttons() const { return buttons_; }
   // The wizard buttons. Finish returns true when the wizard ends with
@@ -64,7 +66,6 @@ class MountWizard {
   std::u16string chap_user, chap_secret;  // the CHAP page's boxes
 
  private:
-  void Activate(int index);
   void Show(const std::u16string& message);
   const Platform& p_;
   int start_;

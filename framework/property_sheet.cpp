@@ -82,6 +82,7 @@ PROPSHEETHEADERW CPropertySheet::Header(HWND parent, bool modeless) {
   h.hInstance = ::GetModuleHandleW(nullptr);
   h.pszCaption = caption_.c_str();
   h.nPages = static_cast<UINT>(records_.size());
+  h.nStartPage = start_page_ < h.nPages ? start_page_ : 0;
   h.ppsp = records_.data();
   h.pfnCallback = &CPropertySheet::SheetCallback;
   return h;

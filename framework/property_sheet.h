@@ -20,6 +20,13 @@ class CPropertyPage : public CDialog {
 
   CPropertySheet* sheet() const { return sheet_; }
   const PROPSHEETPAGEW& page_record() const { return psp_; }
+  // The page's title instead of its template's caption (a wizard shows it
+  // as the sheet's caption). Set before the sheet opens.
+  void SetTitle(const std::wstring& title) {
+    title_ = title;
+    psp_.pszTitle = title_.c_str();
+    psp_.dwFlags |= PSP_USETITLE;
+  }
 
   virtual BOOL OnSetActive() { return TRUE; }
   // Leaving the page validates its data; FALSE keeps the page.
@@ -36,6 +43,7 @@ class CPropertyPage : public CDialog {
   friend class CPropertySheet;
   static INT_PTR CALLBACK PageProc(HWND h, UINT msg, WPARAM wp, LPARAM lp);
   PROPSHEETPAGEW psp_{};
+  std::wstring title_;
   CPropertySheet* sheet_ = nullptr;
 };
 
@@ -44,6 +52,8 @@ class CPropertySheet : public CWindow {
   explicit CPropertySheet(const wchar_t* caption = L"", bool wizard = true);
 
   void AddPage(CPropertyPage* page);
+  // The position (in adding order) of the page the sheet opens with.
+  void SetStartPage(UINT position) { start_page_ = position; }
   size_t page_count() const { return pages_.size(); }
   CPropertyPage* page(size_t i) const { return pages_[i]; }
 
@@ -71,6 +81,7 @@ class CPropertySheet : public CWindow {
 
   std::wstring caption_;
   bool wizard_;
+  UINT start_page_ = 0;
   std::vector<CPropertyPage*> pages_;
   std::vector<PROPSHEETPAGEW> records_;
 };

@@ -4,6 +4,7 @@
 #include "devices/removal.h"
 #include "devices/snapshots/snapshot_menu_commands.h"
 #include "devices/snapshots/win/snapshot_windows.h"
+#include "devices/win/mount_windows.h"
 #include "resources/resource_ids.h"
 #include "ui/win/localize.h"
 #include "ui/win/skin_scroll.h"
@@ -97,12 +98,12 @@ int CDevicesPage::FirstSelectedRow() const {
   return static_cast<int>(list_.SendMessageW(LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
 }
 
-void CDevicesPage::Unavailable(const char16_t* what) {
-  prompter().ShowMessage(Format(u"This command needs the %s, which this build does not include yet.", {Tr16(what)}),
-                         u"", kMbOk | kMbIconInformation);
+void CDevicesPage::OnMount() {
+  // The flows dispatch by category: the wizard, the cloud disk or the NFS dialog.
+  MountContext ctx{p_, model_.bus(), discovery_, [this] { RefreshDeviceList(); }, nullptr, nullptr, nullptr, nullptr};
+  BindMountWindows(ctx, m_hWnd);
+  MountCommand(ctx, model_.category());
 }
-
-void CDevicesPage::OnMount() { Unavailable(u"mount wizard"); }
 
 void CDevicesPage::OnUnmount() {
   std::vector<SelectedRow> rows;

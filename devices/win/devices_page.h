@@ -56,7 +56,6 @@ class CDevicesPage : public CSkinnedPage {
   int ListWidth() const;
   int FirstSelectedRow() const;
   void FillList();
-  void Unavailable(const char16_t* what);
 
   const Platform& p_;
   IscsiDiscovery& discovery_;
