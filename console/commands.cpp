@@ -4,6 +4,7 @@
 #include "console/mount_commands.h"
 #include "console/network_commands.h"
 #include "console/nfs_commands.h"
+#include "console/protect_commands.h"
 
 namespace tw::console {
 
@@ -44,6 +45,11 @@ const std::vector<Command>& Commands() {
               "plug-image SLOT PATH [--create MB] | plug-cd SLOT PATH | "
               "nfs-server ADDRESS EXPORT[,EXPORT...] [--port N] [--user U --password P] | net-share DRIVE REMOTE",
        "Sets up the simulated machine (VOLUME is a drive like E: or a Volume{...} name).", SimCommand},
+      {"protect", "state|lock|users PATH | unlock|encrypt|decrypt PATH --password P | share|copy PATH USER...",
+       "The shell extension's commands on an item of a protected volume.", ProtectCommand},
+      {"vvfs", "add DRIVE [--label L] [--users A,B] | remove DRIVE | protect PATH --password P [--unlocked] "
+               "[--no-lock] | show [DRIVE]",
+       "Sets up and shows the simulated machine's protected volumes.", VvfsCommand},
   };
   return table;
 }
