@@ -115,6 +115,8 @@
 #define IDS_COPY_DONE 114
 #define IDS_SHARE_FILES_TO 115 /* CCopyToDlg's titles */
 #define IDS_COPY_FILES_TO 116
+#define IDS_OK 117 /* CCopyToDlg's button captions */
+#define IDS_CANCEL 118
 
 /* Shell extension dialogs and their controls. */
 #define IDD_PASSWORD_NOTIFY 212

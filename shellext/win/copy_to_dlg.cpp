@@ -13,18 +13,21 @@ CCopyToDlg::~CCopyToDlg() {
 }
 
 BOOL CCopyToDlg::OnInitDialog() {
+  auto text = [&](UINT id) {
+    wchar_t buffer[64] = {};
+    ::LoadStringW(instance(), id, buffer, 64);
+    return std::wstring(buffer);
+  };
   // The window text is the title the frame paints.
-  wchar_t title[64] = {};
-  ::LoadStringW(instance(), mode_ == TransferMode::kShare ? IDS_SHARE_FILES_TO : IDS_COPY_FILES_TO, title, 64);
-  SetWindowText(title);
+  SetWindowText(text(mode_ == TransferMode::kShare ? IDS_SHARE_FILES_TO : IDS_COPY_FILES_TO));
   BOOL r = CPaintDlg::OnInitDialog();
   HWND check = GetDlgItem(IDC_SESSION_ONLY);
   ::ShowWindow(check, mode_ == TransferMode::kShare ? SW_SHOW : SW_HIDE);
   ::SendMessageW(check, BM_SETCHECK, static_cast<WPARAM>(session_only_), 0);
   ok_.Attach(GetDlgItem(IDOK));
   cancel_.Attach(GetDlgItem(IDCANCEL));
-  ok_.SetWindowText(L"Ok");
-  cancel_.SetWindowText(L"Cancel");
+  ok_.SetWindowText(text(IDS_OK));
+  cancel_.SetWindowText(text(IDS_CANCEL));
 
   list_.Attach(GetDlgItem(IDC_USER_LIST));
   images_ = ImageList_Create(32, 32, ILC_COLOR32 | ILC_MASK, 1, 1);

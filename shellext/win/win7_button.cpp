@@ -1,5 +1,6 @@
 #include "shellext/win/win7_button.h"
 
+#include "framework/gdi.h"
 #include "ui/win/memory_dc.h"
 
 namespace tw::shellext::win {
@@ -55,13 +56,18 @@ LRESULT CWin7Button::OnDrawItem(WPARAM, LPARAM lp) {
     dotted.SetDashStyle(Gdiplus::DashStyleDot);
     g.DrawPath(&dotted, &inner);
   }
-  // The face name names no installed font; GDI+ falls back to the default
-  // sans serif, at the height the caption is placed for.
-  std::wstring text = GetWindowText();
   std::wstring shown;
-  for (wchar_t c : text)
+  for (wchar_t c : GetWindowText())
     if (c != L'&') shown += c;
-  Gdiplus::Font font(L"Verdana", 9.0f, Gdiplus::FontStyleRegular, Gdiplus::UnitPoint);
+  // "Verdana(8)" names no installed font: GDI maps the LOGFONT to the
+  // nearest face, which also has the glyphs of the user's language.
+  LOGFONTW lf = {};
+  lf.lfHeight = 15;
+  lf.lfWeight = 5;
+  lf.lfCharSet = DEFAULT_CHARSET;
+  lstrcpynW(lf.lfFaceName, L"Verdana(8)", LF_FACESIZE);
+  fw::CFont gdi_font(::CreateFontIndirectW(&lf));
+  Gdiplus::Font font(dc.m_hDC, static_cast<HFONT>(gdi_font));
   Gdiplus::LinearGradientBrush text_brush(r, Gdiplus::Color(0xFF3296FC), Gdiplus::Color(0xFF3296F2), 90.0f);
   Gdiplus::StringFormat centred;
   centred.SetAlignment(Gdiplus::StringAlignmentCenter);
