@@ -47,6 +47,19 @@ TEST_F(DialogTest, PasswordDialogIsFramedAndAnswersOkCancelAndClose) {
     RECT w;
     GetWindowRect(d, &w);
     EXPECT_EQ(SendMessageW(d, WM_NCHITTEST, 0, MAKELPARAM(w.left + 20, w.top + 60)), HTCAPTION);
+    // Hover and leave reach the skinned controls.
+    CSkinBtn& close_button = dlg.close_button();
+    SendMessageW(close_button, WM_MOUSEHOVER, 0, 0);
+    EXPECT_TRUE(close_button.hover());
+    SendMessageW(close_button, WM_LBUTTONDOWN, MK_LBUTTON, 0);
+    EXPECT_TRUE(close_button.pressed());
+    SendMessageW(close_button, WM_MOUSELEAVE, 0, 0);
+    EXPECT_FALSE(close_button.hover());
+    EXPECT_FALSE(close_button.pressed());
+    SendMessageW(dlg.ok_button(), WM_MOUSEHOVER, 0, 0);
+    EXPECT_TRUE(dlg.ok_button().hover());
+    SendMessageW(dlg.ok_button(), WM_MOUSELEAVE, 0, 0);
+    EXPECT_FALSE(dlg.ok_button().hover());
     // The first Tab turns on both buttons' focus cues.
     EXPECT_FALSE(dlg.ok_button().focus_cue());
     SetFocus(GetDlgItem(d, IDC_PASSWORD));
