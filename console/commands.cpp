@@ -5,6 +5,7 @@
 #include "console/network_commands.h"
 #include "console/nfs_commands.h"
 #include "console/settings_commands.h"
+#include "console/protect_commands.h"
 
 namespace tw::console {
 
@@ -49,6 +50,11 @@ const std::vector<Command>& Commands() {
        "Removes the settings the programs wrote (start with Windows, client settings; or the user's server list); "
        "the uninstaller runs it.",
        ForgetSettingsCommand},
+      {"protect", "state|lock|users PATH | unlock|encrypt|decrypt PATH --password P | share|copy PATH USER...",
+       "The shell extension's commands on an item of a protected volume.", ProtectCommand},
+      {"vvfs", "add DRIVE [--label L] [--users A,B] | remove DRIVE | protect PATH --password P [--unlocked] "
+               "[--no-lock] | show [DRIVE]",
+       "Sets up and shows the simulated machine's protected volumes.", VvfsCommand},
   };
   return table;
 }

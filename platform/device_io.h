@@ -16,8 +16,11 @@ constexpr uint32_t kGenericRead = 0x80000000u;
 constexpr uint32_t kGenericWrite = 0x40000000u;
 constexpr uint32_t kFileShareRead = 1;
 constexpr uint32_t kFileShareWrite = 2;
+constexpr uint32_t kFileShareDelete = 4;
+constexpr uint32_t kFileReadAttributes = 0x80;
 constexpr uint32_t kOpenExisting = 3;
 constexpr uint32_t kFileFlagNoBuffering = 0x20000000u;
+constexpr uint32_t kFileFlagBackupSemantics = 0x02000000u;
 
 class DeviceIo {
  public:

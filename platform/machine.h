@@ -24,6 +24,7 @@ class FileSystem;
 class Internet;
 class VolumeMounts;
 class Formatter;
+class FileItems;
 class Prompter;
 
 class Machine {
@@ -44,6 +45,7 @@ class Machine {
     std::unique_ptr<FileSystem> file_system;
     std::unique_ptr<VolumeMounts> volume_mounts;
     std::unique_ptr<Formatter> formatter;
+    std::unique_ptr<FileItems> file_items;
     std::unique_ptr<Prompter> prompter;  // used when the caller gives none
   };
   Machine();

@@ -1,4 +1,5 @@
 #include "platform/device_io.h"
+#include "platform/file_items.h"
 #include "platform/file_system.h"
 #include "platform/internet.h"
 #include "platform/machine.h"
@@ -27,6 +28,7 @@ void Machine::Wire(Ports ports, Prompter* prompter) {
   platform_.file_system = ports_.file_system.get();
   platform_.volume_mounts = ports_.volume_mounts.get();
   platform_.formatter = ports_.formatter.get();
+  platform_.file_items = ports_.file_items.get();
   platform_.memory = system_.memory.get();
   platform_.clock = system_.clock.get();
   platform_.code_page = system_.code_page.get();

@@ -21,6 +21,7 @@ class FileSystem;
 class Internet;
 class VolumeMounts;
 class Formatter;
+class FileItems;
 
 struct Platform {
   DeviceIo* device_io = nullptr;
@@ -38,6 +39,7 @@ struct Platform {
   Internet* internet = nullptr;
   VolumeMounts* volume_mounts = nullptr;
   Formatter* formatter = nullptr;
+  FileItems* file_items = nullptr;
 };
 
 }  // namespace tw

@@ -11,6 +11,7 @@
 namespace tw {
 
 using RegKey = uintptr_t;
+constexpr RegKey kHkeyClassesRoot = 0x80000000u;
 constexpr RegKey kHkeyCurrentUser = 0x80000001u;
 constexpr RegKey kHkeyLocalMachine = 0x80000002u;
 

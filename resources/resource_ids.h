@@ -113,6 +113,10 @@
 #define IDS_COPY_FAILED 112
 #define IDS_SHARE_DONE 113
 #define IDS_COPY_DONE 114
+#define IDS_SHARE_FILES_TO 115 /* CCopyToDlg's titles */
+#define IDS_COPY_FILES_TO 116
+#define IDS_OK 117 /* CCopyToDlg's button captions */
+#define IDS_CANCEL 118
 
 /* Shell extension dialogs and their controls. */
 #define IDD_PASSWORD_NOTIFY 212

@@ -35,6 +35,9 @@ run_tree native "$ROOT/build/ci-native"
 if [[ -x $ROOT/build/ci-native/bench/device_list_bench ]]; then
   section "benchmarks"
   "$ROOT/build/ci-native/bench/device_list_bench" 100 || failed+=("device list benchmark")
+  if [[ -x $ROOT/build/ci-native/shellext/overlay_bench ]]; then
+    "$ROOT/build/ci-native/shellext/overlay_bench" 10000 || failed+=("overlay benchmark")
+  fi
   if [[ -x $ROOT/build/ci-native/bench/discovery_bench ]]; then
     "$ROOT/scripts/tgt-peer.sh" start >/dev/null &&
       "$ROOT/build/ci-native/bench/discovery_bench" 127.0.0.1:13260 50 || failed+=("discovery benchmark")

@@ -8,6 +8,7 @@
 #include "platform/device_io.h"
 #include "platform/sim/sim_machine.h"
 #include "platform/sim/nfs_provider.h"
+#include "platform/sim/protected_volumes.h"
 #include "platform/sockets.h"
 #include "shares/nfs_contract.h"
 #include "storagebus/driver_contract.h"
@@ -15,18 +16,20 @@
 namespace tw::sim {
 namespace {
 
-enum class Kind { kAdapter, kDisk, kSystemDisk, kLetterVolume, kVolumeDriver, kVolume, kNfsDriver };
+enum class Kind { kAdapter, kDisk, kSystemDisk, kLetterVolume, kVolumeDriver, kVolume, kNfsDriver, kProtectedItem };
 
 struct OpenObject {
   Kind kind;
   int slot = -1;
   std::string volume;  // "E:" or "Volume{...}" for volume handles
+  std::u16string item;  // an item on a protected volume
+  uint32_t access = 0;
 };
 
 
 class SimDeviceIo final : public DeviceIo {
  public:
-  explicit SimDeviceIo(SimMachine& machine) : machine_(machine) {}
+  explicit SimDeviceIo(SimMachine& machine) : machine_(machine), protected_(machine.folder()) {}
 
   Status Open(const std::u16string& path, uint32_t access, uint32_t share, uint32_t disposition, uint32_t flags,
               Handle* handle) override {
@@ -35,7 +38,13 @@ class SimDeviceIo final : public DeviceIo {
     MachineState state;
     if (Status st = machine_.Load(&state)) return st;
     OpenObject obj;
-    if (!Resolve(state, path, &obj)) return kErrFileNotFound;
+    if (!Resolve(state, path, &obj)) {
+      Status st = protected_.OpenItem(path, flags);
+      if (st != kOk) return st;
+      obj.kind = Kind::kProtectedItem;
+      obj.item = path;
+      obj.access = access;
+    }
     Handle h = next_handle_;
     next_handle_ += 4;
     open_[h] = obj;
@@ -66,6 +75,8 @@ class SimDeviceIo final : public DeviceIo {
       case Kind::kNfsDriver:
         if (code != kIoctlNfsListExports) return kErrInvalidFunction;
         return ListExports(in, in_len, out, out_len, returned);
+      case Kind::kProtectedItem:
+        return protected_.Control(obj.item, obj.access, code, in, in_len, out, out_len, returned);
     }
     return kErrInvalidFunction;
   }
@@ -342,6 +353,7 @@ class SimDeviceIo final : public DeviceIo {
   }
 
   SimMachine& machine_;
+  ProtectedVolumes protected_;
   std::map<Handle, OpenObject> open_;
   std::map<std::string, Handle> locks_;  // volume -> the handle holding its lock
   Handle next_handle_ = 0x104;

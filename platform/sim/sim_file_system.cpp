@@ -6,6 +6,7 @@
 #include "base/text.h"
 #include "platform/file_system.h"
 #include "platform/sim/drivers.h"
+#include "platform/sim/protected_volumes.h"
 #include "platform/sim/sim_machine.h"
 #include "storagebus/driver_contract.h"
 
@@ -62,7 +63,7 @@ DriveView Lookup(const MachineState& s, char letter) {
 
 class SimFileSystem final : public FileSystem {
  public:
-  explicit SimFileSystem(SimMachine& m) : machine_(m) {}
+  explicit SimFileSystem(SimMachine& m) : machine_(m), protected_(m.folder()) {}
 
   Status QueryDosName(const std::u16string& name, std::u16string* target) override {
     char letter;
@@ -92,6 +93,13 @@ class SimFileSystem final : public FileSystem {
     DriveView v = Lookup(s, letter);
     constexpr uint32_t kBasic = 0x0000001F;  // case-preserving, Unicode, ACLs...
     *serial = 0x5A5A0000u | static_cast<uint32_t>(letter);
+    ProtectedState protected_state;
+    if (protected_.Load(&protected_state) == kOk && protected_state.volumes.count(letter)) {
+      *label = Utf8ToUtf16(protected_state.volumes[letter].label);
+      *file_system = u"VVFS";
+      *flags = kBasic;
+      return kOk;
+    }
     switch (v.kind) {
       case DriveView::kNone:
       case DriveView::kOther: return kErrPathNotFound;
@@ -156,6 +164,7 @@ class SimFileSystem final : public FileSystem {
 
  private:
   SimMachine& machine_;
+  ProtectedVolumes protected_;
 };
 
 }  // namespace

@@ -22,6 +22,7 @@ class WNet;
 class FileSystem;
 class VolumeMounts;
 class Formatter;
+class FileItems;
 }  // namespace tw
 
 namespace tw::sim {
@@ -64,6 +65,7 @@ std::unique_ptr<WNet> NewSimWNet(SimMachine& machine);
 std::unique_ptr<FileSystem> NewSimFileSystem(SimMachine& machine);
 std::unique_ptr<VolumeMounts> NewSimVolumeMounts(SimMachine& machine);
 std::unique_ptr<Formatter> NewSimFormatter(SimMachine& machine);
+std::unique_ptr<FileItems> NewSimFileItems(SimMachine& machine);
 
 // The WMI objects of the machine, for the simulated WMI and for tests.
 // Own disks are \\.\PHYSICALDRIVE<slot + 1>; drive 0 is the system disk of

@@ -1,6 +1,7 @@
 #include <iostream>
 
 #include "platform/device_io.h"
+#include "platform/file_items.h"
 #include "platform/file_system.h"
 #include "platform/machine.h"
 #include "platform/registry.h"
@@ -28,6 +29,7 @@ class SimulatedMachine final : public Machine {
     p.file_system = sim::NewSimFileSystem(*machine_);
     p.volume_mounts = sim::NewSimVolumeMounts(*machine_);
     p.formatter = sim::NewSimFormatter(*machine_);
+    p.file_items = sim::NewSimFileItems(*machine_);
     p.prompter = std::make_unique<StreamPrompter>(std::cerr, false);
     Wire(std::move(p), prompter);
   }

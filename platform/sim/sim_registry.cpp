@@ -1,4 +1,4 @@
-// The simulated machine's registry: HKCU and HKLM trees in registry.state
+// The simulated machine's registry: HKCU, HKLM and HKCR trees in registry.state
 // beside the machine's state, reloaded on each call like the machine.
 #include <algorithm>
 #include <map>
@@ -112,8 +112,10 @@ class SimRegistry final : public Registry {
   }
 
  private:
-  static bool IsRoot(RegKey k) { return k == kHkeyCurrentUser || k == kHkeyLocalMachine; }
-  static std::u16string RootName(RegKey k) { return k == kHkeyCurrentUser ? u"HKCU" : u"HKLM"; }
+  static bool IsRoot(RegKey k) { return k == kHkeyCurrentUser || k == kHkeyLocalMachine || k == kHkeyClassesRoot; }
+  static std::u16string RootName(RegKey k) {
+    return k == kHkeyCurrentUser ? u"HKCU" : k == kHkeyClassesRoot ? u"HKCR" : u"HKLM";
+  }
 
   Status Load(Tree* tree) {
     std::string text;

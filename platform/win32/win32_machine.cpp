@@ -11,6 +11,7 @@
 #include "platform/wmi.h"
 #include "platform/registry.h"
 #include "platform/wnet.h"
+#include "platform/file_items.h"
 #include "platform/file_system.h"
 #include "platform/internet.h"
 #include "platform/volume_mounts.h"
@@ -32,6 +33,7 @@ class Win32Machine final : public Machine {
     p.file_system = NewWin32FileSystem();
     p.volume_mounts = NewWin32VolumeMounts();
     p.formatter = NewWin32Formatter();
+    p.file_items = NewWin32FileItems();
     p.prompter = NewMessageBoxPrompter();
     Wire(std::move(p), prompter);
   }

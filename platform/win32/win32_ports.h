@@ -13,6 +13,7 @@ class WNet;
 class FileSystem;
 class VolumeMounts;
 class Formatter;
+class FileItems;
 
 std::unique_ptr<DeviceIo> NewWin32DeviceIo();
 std::unique_ptr<SetupApi> NewWin32SetupApi();
@@ -24,5 +25,6 @@ std::unique_ptr<WNet> NewWin32WNet();
 std::unique_ptr<FileSystem> NewWin32FileSystem();
 std::unique_ptr<VolumeMounts> NewWin32VolumeMounts();
 std::unique_ptr<Formatter> NewWin32Formatter();
+std::unique_ptr<FileItems> NewWin32FileItems();
 
 }  // namespace tw

@@ -1,0 +1,88 @@
+#include "shellext/win/win_shell_ui.h"
+
+#include "shellext/win/copy_to_dlg.h"
+#include "shellext/win/encrypt_dlg.h"
+#include "shellext/win/password_notify_dlg.h"
+
+namespace tw::shellext::win {
+
+WinShellUi::WinShellUi(HINSTANCE instance, HWND owner, ProtectedDrive& drive)
+    : instance_(instance), owner_(owner), drive_(drive), commands_(drive, *this) {}
+
+std::u16string WinShellUi::String(int id) {
+  const wchar_t* text = nullptr;
+  int n = ::LoadStringW(instance_, static_cast<UINT>(id), reinterpret_cast<LPWSTR>(&text), 0);
+  return n > 0 ? std::u16string(reinterpret_cast<const char16_t*>(text), static_cast<size_t>(n)) : u"";
+}
+
+int WinShellUi::Message(const std::u16string& text, const std::u16string& caption, unsigned style) {
+  std::wstring t = fw::ToWide(text), c = fw::ToWide(caption);
+  return ::MessageBoxW(owner_, t.c_str(), c.c_str(), style);
+}
+
+void WinShellUi::ErrorMessage(const std::u16string& text, const std::u16string& caption) {
+  std::wstring t = fw::ToWide(text), c = fw::ToWide(caption);
+  ::MessageBoxW(nullptr, t.c_str(), c.c_str(), MB_OK | MB_ICONERROR);
+}
+
+std::u16string WinShellUi::SystemMessage(Status code) {
+  wchar_t buffer[512] = {};
+  DWORD n = ::FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
+                             MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), buffer, 512, nullptr);
+  return fw::FromWide(std::wstring(buffer, n));
+}
+
+class WinShellUi::OwnerScope {
+ public:
+  OwnerScope(WinShellUi& ui, HWND h) : ui_(ui), saved_(ui.owner_) { ui.owner_ = h; }
+  ~OwnerScope() { ui_.owner_ = saved_; }
+
+ private:
+  WinShellUi& ui_;
+  HWND saved_;
+};
+
+bool WinShellUi::AskPassword(std::u16string* password) {
+  CDlgPasswordNotify dlg(instance_);
+  if (dlg.DoModal(owner_) != IDOK) return false;
+  *password = fw::FromWide(dlg.password());
+  return true;
+}
+
+namespace {
+// Runs a dialog modally with the messages of its buttons owned by it.
+template <typename Dialog>
+class OwnedDialog : public Dialog {
+ public:
+  template <typename... Args>
+  OwnedDialog(HWND* owner, Args&&... args) : Dialog(std::forward<Args>(args)...), owner_(owner) {}
+  BOOL OnInitDialog() override {
+    *owner_ = this->m_hWnd;
+    return Dialog::OnInitDialog();
+  }
+
+ private:
+  HWND* owner_;
+};
+}  // namespace
+
+void WinShellUi::RunEncryptDialog(const std::u16string& path) {
+  OwnerScope scope(*this, owner_);
+  HWND parent = owner_;
+  OwnedDialog<CEncryptDlg> dlg(&owner_, instance_, commands_, path);
+  dlg.DoModal(parent);
+}
+
+void WinShellUi::RunCopyToDialog(TransferMode mode, const std::u16string& path) {
+  OwnerScope scope(*this, owner_);
+  HWND parent = owner_;
+  OwnedDialog<CCopyToDlg> dlg(&owner_, instance_, mode, path, drive_, commands_);
+  dlg.DoModal(parent);
+}
+
+void WinShellUi::SetWaitCursor(bool on) {
+  if (on) saved_cursor_ = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
+  else ::SetCursor(saved_cursor_);
+}
+
+}  // namespace tw::shellext::win
