@@ -169,7 +169,8 @@ TEST_F(CloudPeerTest, PostCutAfterEveryByteCount) {
       StorageBus bus(machine.platform);
       ASSERT_EQ(bus.SelectAdapter(0), kOk);
       AnswerDialog dialog;
-      ASSERT_EQ(MountCloudDisk(machine.platform, bus, *internet, host_, dialog).plug_status, kOk);
+      const CloudMountOutcome clean = MountCloudDisk(machine.platform, bus, *internet, host_, dialog);
+      ASSERT_EQ(clean.plug_status, kOk) << "verification " << clean.verify_result;
       total = counting.total();
     }
     ASSERT_GT(total, 0u);

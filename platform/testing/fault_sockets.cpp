@@ -15,6 +15,8 @@ int SelectRecorder::Select(SocketHandle s, SelectSets* sets, uint32_t timeout_ms
   return call.result;
 }
 
+void CuttingSockets::BeforeCall() { t_cut_error = 0; }
+
 int CuttingSockets::Allowance(SocketHandle s, Direction direction, int length) {
   std::lock_guard<std::mutex> lock(mutex_);
   if (cut_[s]) return -1;
@@ -29,10 +31,10 @@ int CuttingSockets::Allowance(SocketHandle s, Direction direction, int length) {
 }
 
 int CuttingSockets::Send(SocketHandle s, const uint8_t* data, int length) {
+  t_cut_error = 0;
   const int allowed = Allowance(s, kSend, length);
   if (allowed < 0) return t_cut_error = kWsaEConnReset, kSocketError;
   const int n = inner_.Send(s, data, allowed);
-  if (n < 0) t_cut_error = 0;
   if (n > 0 && direction_ == kSend) {
     std::lock_guard<std::mutex> lock(mutex_);
     moved_[s] += static_cast<size_t>(n);
@@ -42,10 +44,10 @@ int CuttingSockets::Send(SocketHandle s, const uint8_t* data, int length) {
 }
 
 int CuttingSockets::Recv(SocketHandle s, uint8_t* data, int length) {
+  t_cut_error = 0;
   const int allowed = Allowance(s, kReceive, length);
   if (allowed < 0) return t_cut_error = kWsaEConnReset, kSocketError;
   const int n = inner_.Recv(s, data, allowed);
-  if (n < 0) t_cut_error = 0;
   if (n > 0 && direction_ == kReceive) {
     std::lock_guard<std::mutex> lock(mutex_);
     moved_[s] += static_cast<size_t>(n);
@@ -55,6 +57,7 @@ int CuttingSockets::Recv(SocketHandle s, uint8_t* data, int length) {
 }
 
 int CuttingSockets::Select(SocketHandle s, SelectSets* sets, uint32_t timeout_ms) {
+  t_cut_error = 0;
   {
     std::lock_guard<std::mutex> lock(mutex_);
     const bool limit_reached = direction_ == kReceive && moved_[s] >= limit_;
@@ -68,11 +71,11 @@ int CuttingSockets::Select(SocketHandle s, SelectSets* sets, uint32_t timeout_ms
     }
   }
   const int n = inner_.Select(s, sets, timeout_ms);
-  if (n < 0) t_cut_error = 0;
   return n;
 }
 
 int CuttingSockets::CloseSocket(SocketHandle s) {
+  t_cut_error = 0;
   {
     std::lock_guard<std::mutex> lock(mutex_);
     moved_.erase(s);

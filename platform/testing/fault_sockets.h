@@ -17,32 +17,35 @@ namespace tw::testing {
 class SocketsWrapper : public Sockets {
  public:
   explicit SocketsWrapper(Sockets& inner) : inner_(inner) {}
-  SocketHandle Socket(int af, int type, int protocol) override { return inner_.Socket(af, type, protocol); }
-  int SetSockOpt(SocketHandle s, int option, uint32_t ms) override { return inner_.SetSockOpt(s, option, ms); }
-  int GetSocketError(SocketHandle s) override { return inner_.GetSocketError(s); }
+  SocketHandle Socket(int af, int type, int protocol) override { return BeforeCall(), inner_.Socket(af, type, protocol); }
+  int SetSockOpt(SocketHandle s, int option, uint32_t ms) override { return BeforeCall(), inner_.SetSockOpt(s, option, ms); }
+  int GetSocketError(SocketHandle s) override { return BeforeCall(), inner_.GetSocketError(s); }
   int IoctlSocket(SocketHandle s, long command, uint32_t value) override {
-    return inner_.IoctlSocket(s, command, value);
+    return BeforeCall(), inner_.IoctlSocket(s, command, value);
   }
-  int Connect(SocketHandle s, uint32_t address, uint16_t port) override { return inner_.Connect(s, address, port); }
-  int Bind(SocketHandle s, uint32_t address, uint16_t port) override { return inner_.Bind(s, address, port); }
-  int Listen(SocketHandle s, int backlog) override { return inner_.Listen(s, backlog); }
-  SocketHandle Accept(SocketHandle s) override { return inner_.Accept(s); }
+  int Connect(SocketHandle s, uint32_t address, uint16_t port) override { return BeforeCall(), inner_.Connect(s, address, port); }
+  int Bind(SocketHandle s, uint32_t address, uint16_t port) override { return BeforeCall(), inner_.Bind(s, address, port); }
+  int Listen(SocketHandle s, int backlog) override { return BeforeCall(), inner_.Listen(s, backlog); }
+  SocketHandle Accept(SocketHandle s) override { return BeforeCall(), inner_.Accept(s); }
   int GetSockName(SocketHandle s, uint32_t* address, uint16_t* port) override {
-    return inner_.GetSockName(s, address, port);
+    return BeforeCall(), inner_.GetSockName(s, address, port);
   }
   int Select(SocketHandle s, SelectSets* sets, uint32_t timeout_ms) override {
-    return inner_.Select(s, sets, timeout_ms);
+    return BeforeCall(), inner_.Select(s, sets, timeout_ms);
   }
-  int Send(SocketHandle s, const uint8_t* data, int length) override { return inner_.Send(s, data, length); }
-  int Recv(SocketHandle s, uint8_t* data, int length) override { return inner_.Recv(s, data, length); }
-  int CloseSocket(SocketHandle s) override { return inner_.CloseSocket(s); }
-  uint32_t InetAddr(const std::string& dotted) override { return inner_.InetAddr(dotted); }
+  int Send(SocketHandle s, const uint8_t* data, int length) override { return BeforeCall(), inner_.Send(s, data, length); }
+  int Recv(SocketHandle s, uint8_t* data, int length) override { return BeforeCall(), inner_.Recv(s, data, length); }
+  int CloseSocket(SocketHandle s) override { return BeforeCall(), inner_.CloseSocket(s); }
+  uint32_t InetAddr(const std::string& dotted) override { return BeforeCall(), inner_.InetAddr(dotted); }
   bool GetHostByName(const std::string& name, std::vector<uint32_t>* addresses) override {
-    return inner_.GetHostByName(name, addresses);
+    return BeforeCall(), inner_.GetHostByName(name, addresses);
   }
-  int LastError() override { return inner_.LastError(); }
+  int LastError() override { return BeforeCall(), inner_.LastError(); }
 
  protected:
+  // Runs before every forwarded call (a wrapper that fails calls itself
+  // forgets its own last error here).
+  virtual void BeforeCall() {}
   Sockets& inner_;
 };
 
@@ -80,6 +83,7 @@ class CuttingSockets final : public SocketsWrapper {
   size_t total() const;
 
  private:
+  void BeforeCall() override;
   // Bytes of `length` the call may still move on s; -1 once s was cut.
   int Allowance(SocketHandle s, Direction direction, int length);
   Direction direction_;
