@@ -15,6 +15,7 @@ source "$(dirname "$0")/common.sh"
 SECONDS_EACH=${1:-60}
 TREE=${2:-$ROOT/build/h-asan}
 [[ -d $TREE ]] || { echo "fuzz-campaign: no build tree $TREE" >&2; exit 2; }
+TREE=$(cd "$TREE" && pwd)
 
 # Every fuzz target the tree registered with ctest (label "fuzz").
 mapfile -t targets < <(cd "$TREE" && ctest -N -L fuzz 2>/dev/null | sed -n 's/^ *Test *#[0-9]*: *//p' |
