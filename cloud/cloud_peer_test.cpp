@@ -12,6 +12,7 @@
 #include "cloud/http/quenta.h"
 #include "platform/internet.h"
 #include "platform/sockets.h"
+#include "platform/testing/fault_sockets.h"
 #include "platform/testing/sim_fixture.h"
 #include "storagebus/records.h"
 #include "storagebus/storage_bus.h"
@@ -141,6 +142,62 @@ TEST_F(CloudPeerTest, ConsoleVerifyAndMountOnTheSimulatedMachine) {
   EXPECT_EQ(record.target_port(), 8080);
   EXPECT_EQ(record.target_name(), "Backup disk \xC4");  // in code page 1252
   EXPECT_EQ(record.user_name(), "bob");
+}
+
+class AnswerDialog final : public CloudAccountDialog {
+ public:
+  bool Ask(std::u16string* user, std::u16string* password) override {
+    *user = u"alice";
+    *password = u"s3cret w";
+    return true;
+  }
+};
+
+// The mount's post with the connection cut after every byte count, in
+// either direction: the user is told, and a disk is plugged only when the
+// answer arrived whole.
+TEST_F(CloudPeerTest, PostCutAfterEveryByteCount) {
+#ifndef TW_OWN_HTTP_CLIENT
+  GTEST_SKIP() << "the system's HTTP client does not use the sockets port";
+#else
+  for (auto direction : {testing::CuttingSockets::kSend, testing::CuttingSockets::kReceive}) {
+    size_t total = 0;
+    {
+      testing::SimFixture machine;
+      testing::CuttingSockets counting(*machine.platform.sockets, direction, SIZE_MAX);
+      auto internet = NewSystemInternet(counting);
+      StorageBus bus(machine.platform);
+      ASSERT_EQ(bus.SelectAdapter(0), kOk);
+      AnswerDialog dialog;
+      const CloudMountOutcome clean = MountCloudDisk(machine.platform, bus, *internet, host_, dialog);
+      ASSERT_EQ(clean.plug_status, kOk) << "verification " << clean.verify_result;
+      total = counting.total();
+    }
+    ASSERT_GT(total, 0u);
+    for (size_t n = 0; n < total; ++n) {
+      SCOPED_TRACE((direction == testing::CuttingSockets::kSend ? "sent " : "received ") + std::to_string(n));
+      testing::SimFixture machine;
+      testing::CuttingSockets cutting(*machine.platform.sockets, direction, n);
+      auto internet = NewSystemInternet(cutting);
+      StorageBus bus(machine.platform);
+      ASSERT_EQ(bus.SelectAdapter(0), kOk);
+      AnswerDialog dialog;
+      const CloudMountOutcome outcome = MountCloudDisk(machine.platform, bus, *internet, host_, dialog);
+      ASSERT_FALSE(machine.prompter.shown.empty()) << "the user was not told";
+      DeviceRecord record;
+      ASSERT_EQ(bus.QueryDevice(1, &record), kOk);
+      if (outcome.plug_status == kOk) {
+        // Only a whole answer gets this far (a cut inside the body could
+        // only lose its end, which names the disk).
+        EXPECT_EQ(outcome.verification.disk_name, u"disk7");
+        EXPECT_TRUE(record.in_use());
+      } else {
+        EXPECT_FALSE(record.in_use());
+        EXPECT_NE(machine.prompter.shown.back().text, u"Mounted successfully.");
+      }
+    }
+  }
+#endif
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "devices/mount_wizard.h"
 #include "iscsi/discovery.h"
 #include "platform/registry.h"
+#include "shares/server_list.h"
 #include "platform/testing/sim_fixture.h"
 #include "storagebus/testing/image_records.h"
 
@@ -292,6 +293,101 @@ TEST_F(MountWizardTest, IscsiHandOverPlugsTheTarget) {
   EXPECT_EQ(q.work_folder(), u"c:\\Temp\\iSCSI");
   EXPECT_EQ(q.access(), kAccessVirtualWrite);
   EXPECT_EQ(refreshed, 1);
+}
+
+// The DeviceRecords of the plug requests the machine was sent.
+std::vector<DeviceRecord> PluggedRecords(const testing::RecordingDeviceIo& io) {
+  std::vector<DeviceRecord> out;
+  for (const auto& r : io.requests) {
+    if (r.code != kIoctlScsiMiniport || r.in.size() != srb::kSize + devrec::kSize) continue;
+    if (GetU32LE(ConstByteSpan(r.in.data(), r.in.size()), srb::kControlCode) != kVscsiCtlPlug) continue;
+    DeviceRecord d;
+    std::copy(r.in.begin() + srb::kSize, r.in.end(), d.data());
+    out.push_back(d);
+  }
+  return out;
+}
+
+TEST_F(MountWizardTest, IscsiRecordWithAndWithoutChapAndTheWorkFolder) {
+  std::filesystem::create_directories(folder.path() / "work");
+  {
+    ScopedRegKey key(*platform.registry);
+    ASSERT_EQ(platform.registry->CreateKey(kHkeyCurrentUser, kProductKey, key.out()), kOk);
+    platform.registry->SetString(key.get(), u"TempFolder", folder.Win32Path("work"));
+  }
+  WizardData d(kTypeIscsiDisk);
+  d.set_portalAddress(HostToNet32(0x0A000105));
+  d.set_portalPort(3261);
+  d.set_targetName(u"iqn.2026-12.test:plain");
+  auto ctx = Context(nullptr);
+  io->requests.clear();
+  ASSERT_EQ(MountIscsiDevice(ctx, d), kOk);
+  auto sent = PluggedRecords(*io);
+  ASSERT_EQ(sent.size(), 1u);
+  EXPECT_EQ(sent[0].slot(), 1);
+  EXPECT_EQ(sent[0].device_type(), kIscsiDisk);
+  EXPECT_EQ(sent[0].access(), 0);
+  EXPECT_EQ(sent[0].target_address(), HostToNet32(0x0A000105));
+  EXPECT_EQ(sent[0].target_port(), 3261);
+  EXPECT_EQ(sent[0].data()[devrec::kUseLogin], 0);
+  EXPECT_EQ(sent[0].data()[devrec::kTargetClass], 2);
+  EXPECT_EQ(sent[0].target_name(), "iqn.2026-12.test:plain");
+  EXPECT_EQ(sent[0].user_name(), "");
+  EXPECT_EQ(sent[0].secret(), "");
+  EXPECT_EQ(sent[0].work_folder(), folder.Win32Path("work") + u"\\iSCSI");
+
+  WizardData chap(kTypePrivateIscsiDisk);
+  chap.set_portalAddress(HostToNet32(0x7F000001));
+  chap.set_portalPort(3260);
+  chap.set_targetName(u"iqn.2026-12.test:chap");
+  chap.set_chapUser(u"user");
+  chap.set_chapSecret(u"secret123456");
+  io->requests.clear();
+  ASSERT_EQ(MountIscsiDevice(ctx, chap), kOk);
+  sent = PluggedRecords(*io);
+  ASSERT_EQ(sent.size(), 1u);
+  EXPECT_EQ(sent[0].slot(), 2);  // the next free one
+  EXPECT_EQ(sent[0].device_type(), kPrivateIscsiDisk);
+  EXPECT_EQ(sent[0].data()[devrec::kUseLogin], 1);
+  EXPECT_EQ(sent[0].data()[devrec::kTargetClass], 2);
+  EXPECT_EQ(sent[0].user_name(), "user");
+  EXPECT_EQ(sent[0].secret(), "secret123456");
+  EXPECT_EQ(refreshed, 2);
+  EXPECT_TRUE(prompter.shown.empty());
+}
+
+TEST_F(MountWizardTest, IscsiMountMessagesForNoSlotAndARefusedPlug) {
+  WizardData d(kTypeSharedIscsiDisk);
+  d.set_targetName(u"iqn.2026-12.test:t");
+  auto ctx = Context(nullptr);
+  // The driver refuses the plug: its code in hexadecimal, no refresh.
+  io->fail = [](const testing::RecordingDeviceIo::Request& r) -> Status {
+    const bool plug = r.in.size() > srb::kControlCode + 4 &&
+                      GetU32LE(ConstByteSpan(r.in.data(), r.in.size()), srb::kControlCode) == kVscsiCtlPlug;
+    return plug ? kErrAccessDenied + 0x20 : kOk;  // 0x25
+  };
+  EXPECT_EQ(MountIscsiDevice(ctx, d), kErrAccessDenied + 0x20);
+  ASSERT_EQ(prompter.shown.size(), 1u);
+  EXPECT_EQ(prompter.shown[0].text, u"Can not mount this device! 25");
+  EXPECT_EQ(refreshed, 0);
+  // The adapter cannot be asked for a free slot.
+  io->fail = [](const testing::RecordingDeviceIo::Request& r) -> Status {
+    return r.code == kIoctlScsiMiniport ? kErrAccessDenied : kOk;
+  };
+  EXPECT_EQ(MountIscsiDevice(ctx, d), kMinusOne);
+  ASSERT_EQ(prompter.shown.size(), 2u);
+  EXPECT_EQ(prompter.shown[1].text, u"Device commuication error.");
+  io->fail = nullptr;
+  // Every slot past 0 taken.
+  for (uint8_t slot = 1; slot < kSlotCount; ++slot)
+    ASSERT_EQ(bus.PlugDevice(testing::NewImageRecord(slot, folder.Win32Path("f" + std::to_string(slot) + ".img"))),
+              kOk);
+  io->requests.clear();
+  EXPECT_EQ(MountIscsiDevice(ctx, d), kMinusOne);
+  ASSERT_EQ(prompter.shown.size(), 3u);
+  EXPECT_EQ(prompter.shown[2].text, u"Device commuication error.");
+  EXPECT_TRUE(PluggedRecords(*io).empty());
+  EXPECT_EQ(refreshed, 0);
 }
 
 }  // namespace

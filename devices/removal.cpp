@@ -25,12 +25,17 @@ Status UnmountSlot(const Platform& p, StorageBus& bus, int slot) {
   return bus.UnplugDevice(static_cast<uint8_t>(slot));
 }
 
-void DetachFolder(const Platform& p, StorageBus& bus, uint32_t index) {
+Status DetachFolder(const Platform& p, StorageBus& bus, uint32_t index) {
   VolumeRecord v;
-  bus.GetVolumeInfo(index, &v);
-  bus.DetachVolume(Format(u"\\\\.\\%s", {v.volume_name()}));
-  bus.SetVolumeState(index, 1);
+  if (Status st = bus.GetVolumeInfo(index, &v); st != kOk) return st;
+  // An entry still attached stays active, so the list keeps showing it.
+  Status detached = bus.DetachVolume(Format(u"\\\\.\\%s", {v.volume_name()}));
+  // A step after the detach itself may fail (dismount, unlock): the volume
+  // is gone from the driver all the same, so the entry goes too.
+  if (detached != kOk && bus.IsVolumeActive(index)) return detached;
+  Status st = bus.SetVolumeState(index, 1);
   if (!v.mount_folder().empty()) p.file_system->RemoveFolder(v.mount_folder());
+  return detached != kOk ? detached : st;
 }
 
 bool RemoveSelected(const Platform& p, StorageBus& bus, uint32_t category, const std::vector<SelectedRow>& rows,

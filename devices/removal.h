@@ -16,8 +16,10 @@ class StorageBus;
 
 // 0, the lock error when the user declines to force, or UnplugDevice's result.
 Status UnmountSlot(const Platform& p, StorageBus& bus, int slot);
-// Results are not reported; the list shows what happened.
-void DetachFolder(const Platform& p, StorageBus& bus, uint32_t index);
+// Results are not shown; the list shows what happened: the entry is
+// deactivated (and its folder removed) only once its volume is detached.
+// 0 or the failed step's code.
+Status DetachFolder(const Platform& p, StorageBus& bus, uint32_t index);
 
 struct SelectedRow {
   uint32_t tag;

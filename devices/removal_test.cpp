@@ -101,5 +101,32 @@ TEST_F(RemovalTest, DetachFolderRemovesAnEmptyMountFolder) {
   EXPECT_FALSE(std::filesystem::exists(folder.path() / "mnt"));
 }
 
+TEST_F(RemovalTest, FolderWhoseDetachFailsStaysActiveWithItsFolderAndUnlocked) {
+  std::filesystem::create_directories(folder.path() / "mnt");
+  VolumeRecord v;
+  v.set_record_kind(7);
+  v.set_target_class(2);
+  v.set_target_name(u"iqn.t");
+  v.set_volume_name(u"Volume{22222222-0000-0000-0000-000000000000}");
+  v.set_mount_folder(folder.Win32Path("mnt") + u"\\");
+  ASSERT_EQ(bus.MountVolume(v), kOk);
+  io->fail = [](const testing::RecordingDeviceIo::Request& r) -> Status {
+    return r.code == kIoctlVvolDetach ? kErrAccessDenied : kOk;
+  };
+  EXPECT_EQ(DetachFolder(platform, bus, 0), kErrAccessDenied);
+  EXPECT_TRUE(bus.IsVolumeActive(0));
+  EXPECT_TRUE(std::filesystem::exists(folder.path() / "mnt"));
+  for (const auto& r : io->requests) EXPECT_NE(r.code, kIoctlVvolSetState);
+  // Nothing was left locked: once the driver agrees, the same entry goes.
+  io->fail = nullptr;
+  EXPECT_EQ(DetachFolder(platform, bus, 0), kOk);
+  EXPECT_FALSE(bus.IsVolumeActive(0));
+  EXPECT_FALSE(std::filesystem::exists(folder.path() / "mnt"));
+  // An entry that does not exist is neither detached nor deactivated.
+  io->requests.clear();
+  EXPECT_NE(DetachFolder(platform, bus, 5), kOk);
+  for (const auto& r : io->requests) EXPECT_NE(r.code, kIoctlVvolSetState);
+}
+
 }  // namespace
 }  // namespace tw

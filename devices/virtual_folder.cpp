@@ -77,6 +77,24 @@ bool FormatVolume(const Platform& p, const std::u16string& volume_path, Status* 
   return result;
 }
 
+namespace {
+
+// A volume that could not be formatted or bound to its folder is detached
+// again, so no active entry is left without its folder. The folder itself
+// is the user's and stays.
+void DropNewVolume(StorageBus& bus, const std::u16string& volume_name) {
+  uint32_t count = 0;
+  if (bus.GetVolumeCount(&count) != kOk) return;
+  for (uint32_t i = count; i-- > 0;) {
+    VolumeRecord v;
+    if (!bus.IsVolumeActive(i) || bus.GetVolumeInfo(i, &v) != kOk || v.volume_name() != volume_name) continue;
+    if (bus.DetachVolume(u"\\\\.\\" + volume_name) == kOk || !bus.IsVolumeActive(i)) bus.SetVolumeState(i, 1);
+    return;
+  }
+}
+
+}  // namespace
+
 Status MountVirtualFolder(const Platform& p, StorageBus& bus, const WizardData& data,
                           const std::function<void()>& refresh) {
   VolumeRecord v;
@@ -102,6 +120,7 @@ Status MountVirtualFolder(const Platform& p, StorageBus& bus, const WizardData& 
     Status error = 0;
     if (!FormatVolume(p, u"\\\\.\\Volume" + guid_text, &error)) {
       p.prompter->ShowMessage(Format(u"Format error %x", {error}), kAppTitle, kMbOk);
+      DropNewVolume(bus, v.volume_name());
       return error ? error : kErrCallNotImplemented;
     }
   }
@@ -112,6 +131,7 @@ Status MountVirtualFolder(const Platform& p, StorageBus& bus, const WizardData& 
     p.prompter->ShowMessage(Format(u"Mount error %x", {st}), kAppTitle, kMbOk);
     p.prompter->ShowMessage(folder, kAppTitle, kMbOk);
     p.prompter->ShowMessage(v.volume_name(), kAppTitle, kMbOk);
+    DropNewVolume(bus, v.volume_name());
     return st;
   }
   if (refresh) refresh();

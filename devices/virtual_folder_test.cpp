@@ -111,7 +111,14 @@ TEST_F(VirtualFolderTest, AFolderThatIsNotEmptyCannotBeBound) {
   EXPECT_EQ(MountVirtualFolder(platform, bus, d, nullptr), 145u);
   ASSERT_GE(prompter.shown.size(), 3u);
   EXPECT_EQ(prompter.shown[prompter.shown.size() - 3].text, u"Mount error 91");
-  EXPECT_EQ(State().volumes.size(), 1u);  // attached, listed, removable
+  // Not left attached without its folder: detached and deactivated again,
+  // the user's folder and its file untouched.
+  auto s = State();
+  ASSERT_EQ(s.volumes.size(), 1u);
+  EXPECT_TRUE(s.volumes[0].detached);
+  EXPECT_FALSE(bus.IsVolumeActive(0));
+  EXPECT_TRUE(std::filesystem::exists(folder.path() / "full" / "file.txt"));
+  EXPECT_EQ(io->open_handles, 0);
 }
 
 TEST_F(VirtualFolderTest, GuidText) {

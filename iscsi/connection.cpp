@@ -69,9 +69,17 @@ int ConnectWithTimeout(Sockets& sockets, SocketHandle s, uint32_t address, uint1
   if (sockets.IoctlSocket(s, kFionbio, 1) != 0) return sockets.LastError();
   if (sockets.Connect(s, address, port) != 0 && sockets.LastError() != kWsaEWouldBlock)
     return kSocketError;
+  // A refused connect shows in the except set at once; only a silent
+  // portal costs the whole wait. Callers see 10061 either way.
   SelectSets sets;
   sets.write = true;
+  sets.except = true;
   if (sockets.Select(s, &sets, waitMs) <= 0) return kWsaEConnRefused;
+  if (sets.except) {
+    sockets.GetSocketError(s);  // read, so the pending error is cleared
+    return kWsaEConnRefused;
+  }
+  if (!sets.write) return kWsaEConnRefused;
   sockets.IoctlSocket(s, kFionbio, 0);
   return 0;
 }

@@ -19,9 +19,8 @@ SocketHandle CreateInitiatorSocket(Sockets& sockets, uint32_t ioTimeoutMs = 9000
 
 // Address and port in network order. 0; LastError() when non-blocking
 // mode cannot be set; -1 when connect fails at once with an error other
-// than WSAEWOULDBLOCK; 10061 when the socket is not writable within waitMs
-// or select fails. Writability is success: the pending
-// error is not examined, by design.
+// than WSAEWOULDBLOCK; 10061 when the connect fails (the except set, at
+// once), the socket is not writable within waitMs, or select fails.
 int ConnectWithTimeout(Sockets& sockets, SocketHandle s, uint32_t address, uint16_t port,
                        uint32_t waitMs = 5000);
 

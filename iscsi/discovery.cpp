@@ -124,6 +124,10 @@ int SendTargets(IscsiSession& session, std::string_view value) {
 
   Bytes joined;
   rc = 0;
+  // Targets either send every part unasked or wait for a continuation
+  // request after each; once one part had to be asked for, every later
+  // part is asked for too. Nothing is sent that the target does not expect.
+  bool asking = false;
   for (;;) {
     int error = 0;
     std::unique_ptr<IscsiPdu> response = ReceivePdu(session, c->socket, &error);
@@ -149,7 +153,20 @@ int SendTargets(IscsiSession& session, std::string_view value) {
       CollectNames(session, joined);
       return 0;
     }
-    // A standard target sends the rest only when asked for it.
+    if (!asking) {
+      SelectSets sets;
+      sets.read = true;
+      const int ready =
+          session.sockets.Select(c->socket, &sets, session.config.textContinuationWaitMs);
+      if (ready < 0) {
+        c->state = kConnFailed;
+        rc = session.sockets.LastError();
+        if (rc == 0) rc = kIscsiRejected;
+        break;
+      }
+      if (ready > 0 && sets.read) continue;  // the next part is already arriving
+      asking = true;
+    }
     std::unique_ptr<IscsiPdu> more = BuildTextContinuation(session, response->Bhs());
     rc = SendPdu(session.sockets, c->socket, *more);
     if (rc != 0) {

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <map>
 
@@ -12,6 +13,7 @@
 #include "iscsi/login.h"
 #include "iscsi/testing/scripted_target.h"
 #include "iscsi/testing/stream_sockets.h"
+#include "platform/testing/fault_sockets.h"
 
 namespace tw {
 namespace {
@@ -203,29 +205,34 @@ TEST_F(DiscoveryTest, RefusedPortalGives10061AndRecordsNothing) {
   EXPECT_TRUE(lists_.portals().empty());
 }
 
-TEST_F(DiscoveryTest, RefusedPortalWaitsTheWholeFiveSecondConnectTime) {
-  // The connect wait as it is: a refused connect is not writable, so
-  // select runs out and the result is 10061 (as Windows answers).
+TEST_F(DiscoveryTest, RefusedConnectIsSeenInTheFailureSetAndSilentOneOnlyAtTheTimeOut) {
+  // Refused: the one select watches writability and failure, the failure
+  // set answers, and the session is left with no connection.
+  testing::SelectRecorder refused(*sockets_);
   const uint16_t port = testing::ClosedLoopbackPort(*sockets_);
-  IscsiSession session(*sockets_, InitiatorConfig{}, kLoopback, port);
-  const auto start = std::chrono::steady_clock::now();
+  IscsiSession session(refused, InitiatorConfig{}, kLoopback, port);
   EXPECT_EQ(OpenConnection(session), kWsaEConnRefused);
-  const auto waited = std::chrono::steady_clock::now() - start;
-  EXPECT_GE(waited, std::chrono::milliseconds(4500));
-  EXPECT_LT(waited, std::chrono::milliseconds(8000));
-  EXPECT_TRUE(session.connections.empty());  // the record is freed
+  ASSERT_EQ(refused.calls.size(), 1u);
+  EXPECT_TRUE(refused.calls[0].asked.write);
+  EXPECT_TRUE(refused.calls[0].asked.except);
+  EXPECT_EQ(refused.calls[0].timeout_ms, 5000u);
+  EXPECT_EQ(refused.calls[0].result, 1);
+  EXPECT_TRUE(refused.calls[0].got.except);
+  EXPECT_FALSE(refused.calls[0].got.write);
+  EXPECT_TRUE(session.connections.empty());
   EXPECT_EQ(session.current, nullptr);
   EXPECT_EQ(session.connectionCounter, 0u);
-}
 
-TEST_F(DiscoveryTest, SilentPortalGives10061) {
-  testing::FullBacklogListener silent(*sockets_);
-  SocketHandle s = CreateInitiatorSocket(*sockets_);
+  // Silent: nothing holds until the select has run out its time.
+  testing::FullBacklogListener silent_listener(*sockets_);
+  testing::SelectRecorder silent(*sockets_);
+  SocketHandle s = CreateInitiatorSocket(silent);
   ASSERT_NE(s, kInvalidSocket);
-  const auto start = std::chrono::steady_clock::now();
-  EXPECT_EQ(ConnectWithTimeout(*sockets_, s, kLoopback, HostToNet16(silent.port()), 400),
+  EXPECT_EQ(ConnectWithTimeout(silent, s, kLoopback, HostToNet16(silent_listener.port()), 300),
             kWsaEConnRefused);
-  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(350));
+  ASSERT_EQ(silent.calls.size(), 1u);
+  EXPECT_EQ(silent.calls[0].timeout_ms, 300u);
+  EXPECT_EQ(silent.calls[0].result, 0);
   sockets_->CloseSocket(s);
 }
 
@@ -334,6 +341,124 @@ TEST_F(DiscoveryTest, TargetWaitingForAContinuationRequestIsAskedForTheRest) {
   EXPECT_EQ(echoed, 1u);  // the target's transfer tag
   EXPECT_EQ(continuation_data, 0u);
   EXPECT_EQ(continuation_flags & 0x80, 0x80);
+}
+
+// A target that answers SendTargets in `parts` Text Responses: the first
+// `unasked` of the later parts follow without a request, each remaining
+// one only after a continuation request. Any PDU it does not expect at
+// that point (a stray continuation, a wrong tag or ExpStatSN) ends the
+// connection unanswered and is written to *fault.
+ScriptedTarget::Handler MultiPartTarget(std::vector<Bytes> parts, size_t unasked, std::string* fault) {
+  return [parts, unasked, fault](TargetConnection& c) {
+    const auto fail = [&](const std::string& why) {
+      *fault = why;
+      c.Close();
+    };
+    if (!AcceptLogin(c)) return fail("login");
+    Request r;
+    if (!c.Read(&r) || r.opcode() != 0x44) return fail("no SendTargets request");
+    const uint32_t itt = r.U32(16);
+    uint32_t statSN = 3;  // two login responses went before
+    // Parts that go unasked leave in one send with the part before them,
+    // so they are already there when the initiator looks for them.
+    Bytes pending;
+    for (size_t i = 0; i < parts.size(); ++i) {
+      if (i > unasked) {
+        c.Send(pending);
+        pending.clear();
+        if (!c.Read(&r)) return fail("closed instead of asking for part " + std::to_string(i));
+        if (r.opcode() != 0x44 || r.U32(16) != itt || r.U32(20) != 0x100u + i - 1 ||
+            r.U32(28) != statSN || !r.data.empty())
+          return fail("bad continuation before part " + std::to_string(i));
+      }
+      testing::PduSpec p;
+      p.opcode = 0x24;
+      const bool last = i + 1 == parts.size();
+      p.flags = last ? 0x80 : 0x40;
+      p.itt = itt;
+      p.ttt = last ? 0xFFFFFFFFu : 0x100u + static_cast<uint32_t>(i);
+      p.statSN = statSN++;
+      p.data = parts[i];
+      const Bytes pdu = testing::Pdu(p);
+      pending.insert(pending.end(), pdu.begin(), pdu.end());
+    }
+    if (!pending.empty()) c.Send(pending);
+    if (!c.Read(&r)) return fail("closed before the logout");
+    if (r.opcode() != 0x46) return fail("stray PDU before the logout");
+    if (r.U32(28) != statSN) return fail("logout ExpStatSN");
+    c.Send(LogoutResponse());
+    c.WaitForClose();
+  };
+}
+
+TEST_F(DiscoveryTest, MultiPartAnswersSentUnaskedAskedForOrBothAreReadWholeWithNothingStray) {
+  Bytes whole;
+  std::vector<std::string> expected;
+  for (int i = 0; i < 6; ++i) {
+    expected.push_back("iqn.2026-01.test:multi." + std::to_string(i));
+    const Bytes entry = TextData({{"TargetName", expected.back()}, {"TargetAddress", "127.0.0.1:3260,1"}});
+    whole.insert(whole.end(), entry.begin(), entry.end());
+  }
+  // Cut inside names, so every part boundary splits a pair.
+  const std::vector<size_t> cuts = {30, 101, 170};
+  std::vector<Bytes> parts;
+  size_t from = 0;
+  for (size_t cut : cuts) {
+    parts.emplace_back(whole.begin() + from, whole.begin() + cut);
+    from = cut;
+  }
+  parts.emplace_back(whole.begin() + from, whole.end());
+
+  config_.ioTimeoutMs = 3000;
+  config_.textContinuationWaitMs = 150;
+  for (size_t unasked : {size_t{3}, size_t{0}, size_t{1}}) {
+    SCOPED_TRACE("parts sent unasked: " + std::to_string(unasked));
+    lists_.Clear();
+    std::string fault;
+    ScriptedTarget target(*sockets_, {MultiPartTarget(parts, unasked, &fault)});
+    auto discovery = Discovery();
+    EXPECT_EQ(discovery.DiscoverPortal(kLoopback, target.port(), "All", true), 0);
+    const auto& requests = target.Join()[0];
+    EXPECT_EQ(fault, "");
+    EXPECT_EQ(Names(lists_), expected);
+    // Login twice, the request, one continuation per asked part, the logout.
+    EXPECT_EQ(requests.size(), 2 + 1 + (parts.size() - 1 - unasked) + 1);
+  }
+}
+
+TEST_F(DiscoveryTest, ConnectionCutAfterEveryByteCountKeepsOnlyWholeNames) {
+  const std::vector<std::string> all = {"iqn.2026-01.test:cut.alpha", "iqn.2026-01.test:cut.beta",
+                                        "iqn.2026-01.test:cut.gamma"};
+  Bytes whole;
+  for (const std::string& name : all) {
+    const Bytes entry = TextData({{"TargetName", name}, {"TargetAddress", "127.0.0.1:3260,1"}});
+    whole.insert(whole.end(), entry.begin(), entry.end());
+  }
+  const std::vector<Bytes> parts = {Bytes(whole.begin(), whole.begin() + 60), Bytes(whole.begin() + 60, whole.end())};
+  config_.ioTimeoutMs = 2000;
+  config_.textContinuationWaitMs = 50;
+  const auto run = [&](size_t limit, size_t* received) {
+    std::string fault;
+    ScriptedTarget target(*sockets_, {MultiPartTarget(parts, 1, &fault)});
+    testing::CuttingSockets cutting(*sockets_, testing::CuttingSockets::kReceive, limit);
+    lists_.Clear();
+    IscsiDiscovery discovery(cutting, lists_, config_);
+    const int rc = discovery.DiscoverPortal(kLoopback, target.port(), "All", true);
+    target.Join();
+    if (received) *received = cutting.total();
+    return rc;
+  };
+  size_t total = 0;
+  ASSERT_EQ(run(SIZE_MAX, &total), 0);
+  ASSERT_EQ(Names(lists_), all);
+  for (size_t n = 0; n < total; ++n) {
+    SCOPED_TRACE("cut after " + std::to_string(n) + " of " + std::to_string(total) + " bytes");
+    const int rc = run(n, nullptr);
+    // Cut in the login: an error; later: 0 with what arrived whole.
+    if (rc != 0) EXPECT_TRUE(lists_.targets().empty());
+    for (const IscsiTarget& t : lists_.targets())
+      EXPECT_NE(std::find(all.begin(), all.end(), Utf16ToUtf8(t.name)), all.end()) << Utf16ToUtf8(t.name);
+  }
 }
 
 TEST_F(DiscoveryTest, TargetThatNeverSendsTheRestTimesOutWithTheNamesSoFar) {

@@ -146,12 +146,14 @@ void PortalManagerModel::Remove(const std::vector<size_t>& selectedRows) {
 
 WizardButtons TargetPageModel::OnSetActive() {
   const uint32_t type = data_.type();
-  // The type this page stored itself (coming Back from the CHAP page) is not
-  // a new start: the page keeps the type the wizard came with.
+  // The value and the filter follow the wizard's type as it is now (after
+  // Back from the CHAP page: the type this page stored). Next's type rule
+  // keeps the type the wizard was started with.
   if (!stored_ || type != written_type_) entry_type_ = type;
-  if (entry_type_ == kTypeSharedIscsiDisk) {
+  view_type_ = type;
+  if (view_type_ == kTypeSharedIscsiDisk) {
     value_ = "Shared";
-  } else if (entry_type_ == kTypePrivateIscsiDisk) {
+  } else if (view_type_ == kTypePrivateIscsiDisk) {
     value_ = "Private";
   } else {
     value_ = "All";
@@ -182,8 +184,8 @@ void TargetPageModel::FillTargets() {
   const uint32_t address = combo_[static_cast<size_t>(selection_)].address;
   for (const IscsiTarget& t : discovery_.lists().targets()) {
     if (t.portalAddress != address) continue;
-    if (entry_type_ == kTypeSharedIscsiDisk && t.isPrivate) continue;
-    if (entry_type_ == kTypePrivateIscsiDisk && !t.isPrivate) continue;
+    if (view_type_ == kTypeSharedIscsiDisk && t.isPrivate) continue;
+    if (view_type_ == kTypePrivateIscsiDisk && !t.isPrivate) continue;
     Row row;
     row.name = t.name;
     row.isPrivate = t.isPrivate;

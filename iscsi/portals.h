@@ -172,6 +172,7 @@ class TargetPageModel {
   WizardData& data_;
   std::string value_ = "All";
   uint32_t entry_type_ = 0;   // the type the wizard came to this page with
+  uint32_t view_type_ = 0;    // the type at the last activation: value and filter
   uint32_t written_type_ = 0;  // the type this page last stored
   bool stored_ = false;
   bool need_chap_ = true;  // "Need CHAP Logon" is checked when the wizard starts

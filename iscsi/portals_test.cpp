@@ -355,7 +355,8 @@ TEST_F(TargetPageTest, OneCheckedTargetAndTheResultingTypes) {
   privatePage.SetChecked(0, true);
   EXPECT_EQ(privatePage.OnNext(), kPageChap);
   EXPECT_EQ(priv.type(), kTypePrivateIscsiDisk);
-  // Coming back from the CHAP page keeps the page's start type.
+  // Back from the CHAP page: the target was stored with 18, the page asks
+  // again with the type as it is now.
   EXPECT_EQ(privatePage.OnSetActive(), WizardButtons::kBackNext);
   EXPECT_EQ(privatePage.sendTargetsValue(), "Private");
   // Shared target finished from a shared wizard: 17.
@@ -367,6 +368,38 @@ TEST_F(TargetPageTest, OneCheckedTargetAndTheResultingTypes) {
   EXPECT_EQ(shared.type(), kTypeSharedIscsiDisk);
   EXPECT_EQ(shared.targetName(), u"iqn.s2");
   EXPECT_EQ(sharedPage.OnBack(), kPageSelectDevice);
+}
+
+TEST_F(TargetPageTest, BackFromTheChapPageAsksWithTheCurrentWizardType) {
+  // A wizard for shared devices: Next stores 16, so after Back from the
+  // CHAP page the page asks for "All" and shows every target.
+  WizardData data(kTypeSharedIscsiDisk);
+  TargetPageModel page(registry_, discovery_, prompter_, data);
+  page.OnSetActive();
+  EXPECT_EQ(page.sendTargetsValue(), "Shared");
+  page.SetChecked(1, true);
+  EXPECT_EQ(page.OnNext(), kPageChap);
+  EXPECT_EQ(data.type(), kTypeIscsiDisk);
+  net_.contacted.clear();
+  EXPECT_EQ(page.OnSetActive(), WizardButtons::kBackNext);
+  EXPECT_EQ(page.sendTargetsValue(), "All");
+  EXPECT_EQ(net_.contacted, (std::vector<std::string>{"10.0.0.5 Shared", "10.0.0.5 Private", "10.0.0.6 Shared",
+                                                      "10.0.0.6 Private"}));
+  EXPECT_EQ(RowNames(page), (std::vector<std::string>{"iqn.s1/Shared", "iqn.s2/Shared", "iqn.p1/Private"}));
+  // Next again: the type rule of the wizard that was started stays.
+  page.SetChecked(2, true);
+  EXPECT_EQ(page.OnNext(), kPageChap);
+  EXPECT_EQ(data.type(), kTypeIscsiDisk);
+  EXPECT_EQ(data.targetName(), u"iqn.p1");
+
+  // A new start from the select-device page (another type written there)
+  // is taken as the start type.
+  data.set_type(kTypePrivateIscsiDisk);
+  page.OnSetActive();
+  EXPECT_EQ(page.sendTargetsValue(), "Private");
+  page.SetChecked(0, true);
+  EXPECT_EQ(page.OnNext(), kPageChap);
+  EXPECT_EQ(data.type(), kTypePrivateIscsiDisk);
 }
 
 TEST_F(TargetPageTest, NeedChapAndVirtualFolderMoves) {

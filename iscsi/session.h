@@ -29,6 +29,9 @@ struct InitiatorConfig {
   // tests shorten them.
   uint32_t connectTimeoutMs = 5000;
   uint32_t ioTimeoutMs = 90000;
+  // After a Text Response that is not the last: how long to wait for a
+  // further part the target sends unasked before asking for it (ours).
+  uint32_t textContinuationWaitMs = 100;
   // The bound on login exchanges (our choice): requests sent by
   // one Login before it gives up with -1.
   uint32_t maxLoginExchanges = 16;

@@ -32,6 +32,9 @@ constexpr int kSockStream = 1;
 // setsockopt(SOL_SOCKET, ...) options; the value is in milliseconds.
 constexpr int kSoSndTimeo = 0x1005;
 constexpr int kSoRcvTimeo = 0x1006;
+// setsockopt(IPPROTO_TCP, TCP_NODELAY): value 1 sends small segments at
+// once instead of holding them for an acknowledgement, 0 holds them again.
+constexpr int kTcpNoDelay = 0x0001;
 // ioctlsocket command: argument 1 = non-blocking, 0 = blocking.
 constexpr long kFionbio = static_cast<long>(0x8004667EL);
 // inet_addr's answer for text that is no dotted address.
@@ -83,8 +86,8 @@ class Sockets {
   // socket(af, type, protocol). kInvalidSocket on failure.
   virtual SocketHandle Socket(int af, int type, int protocol) = 0;
   // setsockopt(s, SOL_SOCKET, option, &milliseconds, 4) for kSoSndTimeo and
-  // kSoRcvTimeo; 0 means no time-out. 0 or kSocketError (kWsaEInval for
-  // another option). A send or recv that runs into the time-out fails with
+  // kSoRcvTimeo (0 means no time-out), and kTcpNoDelay with 0 or 1. 0 or
+  // kSocketError (kWsaEInval for another option). A send or recv that runs into the time-out fails with
   // kWsaETimedOut.
   virtual int SetSockOpt(SocketHandle s, int option, uint32_t milliseconds) = 0;
   // getsockopt(s, SOL_SOCKET, SO_ERROR): the socket's pending error (e.g.

@@ -117,6 +117,8 @@ TEST_F(SocketsTest, RecvTimesOutWithTimedOut) {
   ASSERT_EQ(sockets_->SetSockOpt(client, kSoRcvTimeo, 300), 0);
   ASSERT_EQ(sockets_->SetSockOpt(client, kSoSndTimeo, 300), 0);
   EXPECT_EQ(sockets_->SetSockOpt(client, 0x1234, 1), kSocketError);
+  EXPECT_EQ(sockets_->SetSockOpt(client, kTcpNoDelay, 1), 0);
+  EXPECT_EQ(sockets_->SetSockOpt(client, kTcpNoDelay, 0), 0);
   ASSERT_EQ(sockets_->Connect(client, kLoopback, port), 0);
   SocketHandle server = sockets_->Accept(listener);
 

@@ -23,6 +23,9 @@ run_tree() {  # name dir [cmake args]
   shift 2
   section "$name: build"
   configure_tree "$dir" "$@"
+  # The tgt peer's ports (TW_TGT_PORT to TW_TGT_PORT+2), so that runs side
+  # by side do not meet.
+  cmake "$dir" -DTW_TGT_PORT="${TW_TGT_PORT:-13260}" >/dev/null
   if ! cmake --build "$dir" -j "$JOBS"; then
     failed+=("$name build")
     return
@@ -30,6 +33,19 @@ run_tree() {  # name dir [cmake args]
   section "$name: tests"
   (cd "$dir" && ctest -j "$JOBS" --output-on-failure -LE fuzz --timeout 300) || failed+=("$name tests")
 }
+
+section "layers"
+# Includes point down: the ports and the simulated machine use nothing of
+# the core (the driver contracts live in contracts/, below both), and the
+# portable core never includes <windows.h>. Tests may reach up.
+if grep -rnE '#include "(storagebus|shares|devices|iscsi|cloud|ui|framework|app)/' "$ROOT/platform" "$ROOT/contracts" \
+    --include='*.cpp' --include='*.h' | grep -vE '_test\.cpp:|/testing/'; then
+  failed+=("layers: platform includes the core")
+fi
+if grep -rlnE '#include *<windows.h>' "$ROOT"/{base,contracts,storagebus,devices,iscsi,cloud,shares} --include='*.cpp' --include='*.h' |
+    grep -v '/win/'; then
+  failed+=("layers: <windows.h> in the portable core")
+fi
 
 run_tree native "$ROOT/build/ci-native"
 if [[ -x $ROOT/build/ci-native/bench/device_list_bench ]]; then
@@ -40,7 +56,8 @@ if [[ -x $ROOT/build/ci-native/bench/device_list_bench ]]; then
   fi
   if [[ -x $ROOT/build/ci-native/bench/discovery_bench ]]; then
     "$ROOT/scripts/tgt-peer.sh" start >/dev/null &&
-      "$ROOT/build/ci-native/bench/discovery_bench" 127.0.0.1:13260 50 || failed+=("discovery benchmark")
+      "$ROOT/build/ci-native/bench/discovery_bench" "127.0.0.1:${TW_TGT_PORT:-13260}" 50 ||
+      failed+=("discovery benchmark")
     "$ROOT/scripts/tgt-peer.sh" stop >/dev/null || true
   fi
 fi

@@ -1,6 +1,8 @@
 // Exceptions, the name/value map, the URL splitter and the encoders.
 #include <algorithm>
 
+#include <string>
+
 #include "base/text.h"
 #include "cloud/http/quenta.h"
 #include "platform/system_services.h"
@@ -207,19 +209,26 @@ std::string CHttpEncoderW::UrlEncodeA(tw::CodePage& code_page, const char16_t* s
     ThrowArg("CHttpEncoderW::AnsiEncodeLen: CP_UTF8 and CP_UTF7 can not be used for the CodePage parameter.");
   static const char kHex[] = "0123456789ABCDEF";
   std::string out;
-  for (size_t i = 0; szBuff[i];) {
-    size_t n = CharLength(szBuff, i);
-    for (unsigned char c : EncodeCharBytes(code_page, szBuff, i, n, bUtf8, CodePage)) {
-      if (c == ' ') {
-        out += '+';
-      } else if (IsUnreserved(c)) {
-        out += static_cast<char>(c);
-      } else {
-        out += '%';
-        out += kHex[c >> 4];
-        out += kHex[c & 15];
-      }
+  out.reserve(std::char_traits<char16_t>::length(szBuff));
+  const auto put = [&](unsigned char c) {
+    if (c == ' ') {
+      out += '+';
+    } else if (IsUnreserved(c)) {
+      out += static_cast<char>(c);
+    } else {
+      out += '%';
+      out += kHex[c >> 4];
+      out += kHex[c & 15];
     }
+  };
+  for (size_t i = 0; szBuff[i];) {
+    // ASCII is the same in every code page: no conversion, no temporary.
+    if (szBuff[i] < 0x80) {
+      put(static_cast<unsigned char>(szBuff[i++]));
+      continue;
+    }
+    size_t n = CharLength(szBuff, i);
+    for (unsigned char c : EncodeCharBytes(code_page, szBuff, i, n, bUtf8, CodePage)) put(c);
     i += n;
   }
   return out;
@@ -232,6 +241,11 @@ uint32_t _UrlEncodeLen(tw::CodePage& code_page, const char16_t* szStr, bool bUtf
     ThrowArg("CHttpEncoderW::AnsiEncodeLen: CP_UTF8 and CP_UTF7 can not be used for the CodePage parameter.");
   uint64_t total = 0;
   for (size_t i = 0; szStr[i];) {
+    if (szStr[i] < 0x80) {
+      const unsigned char c = static_cast<unsigned char>(szStr[i++]);
+      total += (c == ' ' || IsUnreserved(c)) ? 1 : 3;
+      continue;
+    }
     size_t n = CharLength(szStr, i);
     for (unsigned char c : EncodeCharBytes(code_page, szStr, i, n, bUtf8, CodePage))
       total += (c == ' ' || IsUnreserved(c)) ? 1 : 3;

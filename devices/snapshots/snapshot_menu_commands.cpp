@@ -34,7 +34,7 @@ int SlotOfTag(uint32_t tag) {
 class CommandDisk {
  public:
   CommandDisk(const Platform& p, uint32_t tag) : io_(*p.device_io), slot_(SlotOfTag(tag)) {
-    if (slot_ >= 0 && OpenSlotDisk(p, slot_, &h_) != kOk) h_ = kInvalidHandle;
+    if (slot_ >= 0 && (open_status_ = OpenSlotDisk(p, slot_, &h_)) != kOk) h_ = kInvalidHandle;
   }
   ~CommandDisk() {
     if (h_ != kInvalidHandle) io_.Close(h_);
@@ -42,6 +42,9 @@ class CommandDisk {
   CommandDisk(const CommandDisk&) = delete;
   CommandDisk& operator=(const CommandDisk&) = delete;
   bool ok() const { return h_ != kInvalidHandle; }
+  // A slot with a disk that could not be opened (not a row without one).
+  bool failed() const { return slot_ >= 0 && open_status_ != kOk && open_status_ != kErrFileNotFound; }
+  Status open_status() const { return open_status_; }
   Handle handle() const { return h_; }
   int slot() const { return slot_; }
 
@@ -49,6 +52,7 @@ class CommandDisk {
   DeviceIo& io_;
   int slot_;
   Handle h_ = kInvalidHandle;
+  Status open_status_ = kOk;
 };
 
 }  // namespace
@@ -69,6 +73,10 @@ Status OpenSlotDisk(const Platform& platform, int slot, Handle* disk) {
 SnapshotCommandOutcome TakeSnapshotOfDevice(const Platform& p, uint32_t row_tag,
                                             const RunCreateSnapshotDialog& run_dialog) {
   CommandDisk disk(p, row_tag);
+  if (disk.failed()) {
+    p.prompter->ShowMessage(Format(kMsgTakeError, {disk.open_status()}), kAppTitle, kErrorStyle);
+    return Outcome(SnapshotCommandResult::kFailed, disk.open_status());
+  }
   if (!disk.ok()) return Outcome(SnapshotCommandResult::kNotApplicable);
   CreateSnapshotDialogModel dialog;
   if (!run_dialog || !run_dialog(dialog)) return Outcome(SnapshotCommandResult::kStopped);
@@ -86,13 +94,19 @@ SnapshotCommandOutcome TakeSnapshotOfDevice(const Platform& p, uint32_t row_tag,
 
 SnapshotCommandOutcome RevertDevice(const Platform& p, uint32_t row_tag) {
   CommandDisk disk(p, row_tag);
+  // A disk that cannot be asked is a failed revert, not a silent one.
+  const auto failed = [&](Status st) {
+    p.prompter->ShowMessage(Format(kMsgRevertError, {st}), kAppTitle, kErrorStyle);
+    return Outcome(SnapshotCommandResult::kFailed, st);
+  };
+  if (disk.failed()) return failed(disk.open_status());
   if (!disk.ok()) return Outcome(SnapshotCommandResult::kNotApplicable);
   SnapshotDisk snapshots(p, disk.handle());
   uint64_t current = 0;
   SnapshotRecord record;
-  if (Status st = snapshots.CurrentSnapshot(&current); st != kOk) return Outcome(SnapshotCommandResult::kFailed, st);
+  if (Status st = snapshots.CurrentSnapshot(&current); st != kOk) return failed(st);
   if (current == 0) return Outcome(SnapshotCommandResult::kNotApplicable);
-  if (Status st = snapshots.Get(current, &record); st != kOk) return Outcome(SnapshotCommandResult::kFailed, st);
+  if (Status st = snapshots.Get(current, &record); st != kOk) return failed(st);
   std::u16string name = p.code_page->FromAnsi(record.name());
   if (p.prompter->ShowMessage(Format(kMsgRevertQuestion, {name}), kCaptionAreYouSure, kQuestionStyle) != kIdYes)
     return Outcome(SnapshotCommandResult::kStopped);

@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/time.h>
@@ -81,6 +82,11 @@ class PosixSockets final : public Sockets {
   }
 
   int SetSockOpt(SocketHandle s, int option, uint32_t milliseconds) override {
+    if (option == kTcpNoDelay) {
+      int on = milliseconds != 0;
+      if (::setsockopt(Fd(s), IPPROTO_TCP, TCP_NODELAY, &on, sizeof on) != 0) return FailErrno(s);
+      return 0;
+    }
     int name;
     if (option == kSoSndTimeo) {
       name = SO_SNDTIMEO;

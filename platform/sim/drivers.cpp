@@ -7,7 +7,7 @@
 
 #include "base/text.h"
 #include "platform/system_services.h"
-#include "storagebus/driver_contract.h"
+#include "contracts/storage_drivers.h"
 
 namespace tw::sim {
 namespace fs = std::filesystem;

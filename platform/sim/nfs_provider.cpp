@@ -1,7 +1,7 @@
 #include "platform/sim/nfs_provider.h"
 
 #include "base/text.h"
-#include "shares/nfs_contract.h"
+#include "contracts/nfs_components.h"
 
 namespace tw::sim {
 

@@ -10,8 +10,8 @@
 #include "platform/sim/nfs_provider.h"
 #include "platform/sim/protected_volumes.h"
 #include "platform/sockets.h"
-#include "shares/nfs_contract.h"
-#include "storagebus/driver_contract.h"
+#include "contracts/nfs_components.h"
+#include "contracts/storage_drivers.h"
 
 namespace tw::sim {
 namespace {

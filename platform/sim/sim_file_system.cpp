@@ -8,7 +8,7 @@
 #include "platform/sim/drivers.h"
 #include "platform/sim/protected_volumes.h"
 #include "platform/sim/sim_machine.h"
-#include "storagebus/driver_contract.h"
+#include "contracts/storage_drivers.h"
 
 #ifdef _WIN32
 #include <windows.h>

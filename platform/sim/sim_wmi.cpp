@@ -6,7 +6,7 @@
 #include "base/text.h"
 #include "platform/sim/sim_machine.h"
 #include "platform/wmi.h"
-#include "storagebus/driver_contract.h"
+#include "contracts/storage_drivers.h"
 
 namespace tw::sim {
 namespace {

@@ -8,7 +8,7 @@
 #include "platform/sim/nfs_provider.h"
 #include "platform/sim/sim_machine.h"
 #include "platform/wnet.h"
-#include "shares/nfs_contract.h"
+#include "contracts/nfs_components.h"
 
 namespace tw::sim {
 namespace {

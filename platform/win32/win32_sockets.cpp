@@ -31,6 +31,12 @@ class Win32Sockets final : public Sockets {
   }
 
   int SetSockOpt(SocketHandle s, int option, uint32_t milliseconds) override {
+    if (option == kTcpNoDelay) {
+      BOOL on = milliseconds != 0;
+      return ::setsockopt(Sock(s), IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&on), sizeof on) == 0
+                 ? 0
+                 : kSocketError;
+    }
     if (option != kSoSndTimeo && option != kSoRcvTimeo) {
       WSASetLastError(WSAEINVAL);
       return kSocketError;

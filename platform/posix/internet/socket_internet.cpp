@@ -595,6 +595,9 @@ class SocketInternet final : public Internet {
           error = kErrInternetCannotConnect;
       }
     }
+    // A request's last piece must not wait for the acknowledgement of the
+    // ones before it (a delayed acknowledgement costs tens of milliseconds).
+    if (!error) sockets_.SetSockOpt(s, kTcpNoDelay, 1);
     if (!error && (sockets_.IoctlSocket(s, kFionbio, 0) != 0 ||
                    sockets_.SetSockOpt(s, kSoSndTimeo, node->send_timeout) != 0 ||
                    sockets_.SetSockOpt(s, kSoRcvTimeo, node->receive_timeout) != 0))
