@@ -2,10 +2,11 @@
 # Checks the installer: its tables, then under Wine (Xvfb running, DISPLAY
 # set) a quiet install into a fresh prefix, the installed programs at work,
 # and a quiet uninstall that leaves no file, key or value of the product.
-#   installer/test-msi.sh Tarnwick.msi [SHELL-ENTRIES.tsv]
+#   installer/test-msi.sh Tarnwick.msi [SHELL-ENTRIES.tsv [COM-PROBE.exe]]
 set -euo pipefail
 msi=$(realpath "$1")
 entries=${2:-}
+probe=${3:+$(realpath "$3")}
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../scripts/common.sh"
 fail() { echo "test-msi: $*" >&2; exit 1; }
@@ -58,6 +59,9 @@ verb=$(wine reg query 'HKLM\Software\Classes\SystemFileAssociations\.iso\shell\T
   tr -d '\r' | sed -n 's/.*REG_SZ *//p')
 [[ $verb == '"C:\Program Files\Velthorn\Tarnwick\tarnwickw.exe" mount cd "%1"' ]] || fail "ISO verb: $verb"
 wine reg query 'HKCR\.iso' /ve >/dev/null 2>&1 && fail "the installer took over the .iso extension"
+if [[ -n $probe ]]; then
+  wine "$probe" | tr -d '\r' || fail "the extension's classes cannot be created through COM"
+fi
 
 # The manager starts from where it was installed, on a simulated machine.
 state=$work/state

@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev ccache python3 googletest libgtest-dev
   mingw-w64 mingw-w64-tools libwine-dev wine wine64 xvfb x11-utils imagemagick
-  tgt libiscsi-bin hyperfine fonts-wine fonts-wqy-microhei libiscsi-dev libcurl4-openssl-dev
+  tgt libiscsi-bin hyperfine fonts-wine fonts-wqy-microhei msitools wixl fp-utils xdotool libiscsi-dev libcurl4-openssl-dev
 )
 missing=()
 for p in "${packages[@]}"; do

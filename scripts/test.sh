@@ -90,6 +90,21 @@ if [[ -f $ROOT/build/ci-win/app/startup_bench.exe ]]; then
     tr -d '\r' | grep 'start-up') || failed+=("start-up benchmark")
   rm -rf "$bench_state"
 fi
+# The product as users receive it: every screen's screenshots, the help file
+# built from them, the installer, and its install, use and removal under Wine.
+if [[ -f $ROOT/build/ci-win/app/TarnwickPro.exe && -x $ROOT/build/ci-native/shellext/shellext_entries ]]; then
+  section "screenshots, help file, installer"
+  shots=$ROOT/build/screenshots
+  if "$ROOT/scripts/screenshots.sh" "$ROOT/build/ci-win" "$shots" &&
+    "$ROOT/help/build-help.sh" "$shots" "$ROOT/build/ci-win/app/Tarnwick.chm" &&
+    "$ROOT/build/ci-native/shellext/shellext_entries" >"$ROOT/build/shell-entries.tsv" &&
+    cmake --build "$ROOT/build/ci-win" --target tarnwickw com_probe >/dev/null &&
+    "$ROOT/installer/build-msi.sh" "$ROOT/build/ci-win" "$ROOT/build/ci-win/app/Tarnwick.chm" "$ROOT/build/Tarnwick.msi" \
+      "$ROOT/build/shell-entries.tsv" &&
+    "$ROOT/installer/test-msi.sh" "$ROOT/build/Tarnwick.msi" "$ROOT/build/shell-entries.tsv" \
+      "$ROOT/build/ci-win/installer/com_probe.exe"; then :
+  else failed+=("package"); fi
+fi
 snapshot_bench=$ROOT/build/ci-win/devices/snapshots/win/snapshot_manager_bench.exe
 if [[ -x $snapshot_bench ]]; then
   section "windows benchmarks"
