@@ -19,6 +19,8 @@ for f in TarnwickPro.exe PellowenShl.dll tarnwick.exe tarnwickw.exe; do
   cp "$src" "$stage/"
 done
 cp "$help" "$stage/Tarnwick.chm"
+# Users get the programs without their debugging information.
+x86_64-w64-mingw32-strip --strip-debug "$stage"/*.exe "$stage"/*.dll
 "$here/make_wxs.py" --version-rc "$here/../resources/tarnwick.rc" ${entries:+--shell-entries "$entries"} \
   > "$stage/Tarnwick.wxs"
 (cd "$stage" && wixl -a x64 -o Tarnwick.msi Tarnwick.wxs)
