@@ -54,7 +54,7 @@ dir="$WINEPREFIX/drive_c/Program Files/Velthorn/Tarnwick"
 for f in TarnwickPro.exe PellowenShl.dll tarnwick.exe tarnwickw.exe Tarnwick.chm; do
   [[ -f $dir/$f ]] || fail "$f was not installed"
 done
-find "$WINEPREFIX/drive_c" -name 'Tarnwick Pro.lnk' | grep -q . || fail "no shortcut in the Start menu"
+find "$WINEPREFIX/drive_c" -name 'Tarnwick Pro.lnk' | grep . >/dev/null || fail "no shortcut in the Start menu"
 verb=$(wine reg query 'HKLM\Software\Classes\SystemFileAssociations\.iso\shell\TarnwickMount\command' /ve 2>/dev/null |
   tr -d '\r' | sed -n 's/.*REG_SZ *//p')
 [[ $verb == '"C:\Program Files\Velthorn\Tarnwick\tarnwickw.exe" mount cd "%1"' ]] || fail "ISO verb: $verb"
@@ -90,7 +90,7 @@ for _ in 1 2 3; do
   sleep 2
 done
 wait "$verb_pid" || fail "the Mount verb failed"
-wine "$dir/tarnwick.exe" list --category "Virtual CD/DVD" 2>/dev/null | tr -d '\r' | grep -q 'disc.iso' ||
+wine "$dir/tarnwick.exe" list --category "Virtual CD/DVD" 2>/dev/null | tr -d '\r' | grep 'disc.iso' >/dev/null ||
   fail "the verb's ISO is not listed"
 unset TARNWICK_MACHINE TARNWICK_SIM_STATE
 echo "test-msi: installed; the manager, the console and the Mount verb work from the program folder"
@@ -104,12 +104,12 @@ wineserver -w
 [[ -d "$WINEPREFIX/drive_c/Program Files/Velthorn" ]] && fail "the program folder is left: $(ls -R "$WINEPREFIX/drive_c/Program Files/Velthorn")"
 find "$WINEPREFIX/drive_c" -type f | grep -v -e '/windows/' -e '/users/' | sort >"$work/files-after"
 diff "$work/files-before" "$work/files-after" >/dev/null || fail "files left: $(diff "$work/files-before" "$work/files-after")"
-find "$WINEPREFIX/drive_c" -name 'Tarnwick Pro.lnk' | grep -q . && fail "the shortcut is left"
+find "$WINEPREFIX/drive_c" -name 'Tarnwick Pro.lnk' | grep . >/dev/null && fail "the shortcut is left"
 grep -q '"Pellowen"=' "$WINEPREFIX/system.reg" && fail "the Run value is left"
 keys >"$work/keys-after"
 if ! diff "$work/keys-before" "$work/keys-after" >"$work/keys-diff"; then
   # The maker's key may stay empty under the user's key: other products share it.
-  if grep '^>' "$work/keys-diff" | grep -v -x '> \[Software\\\\Velthorn\]' | grep -q .; then
+  if grep '^>' "$work/keys-diff" | grep -v -x '> \[Software\\\\Velthorn\]' | grep . >/dev/null; then
     fail "keys left after uninstall: $(grep '^>' "$work/keys-diff")"
   fi
 fi

@@ -38,7 +38,7 @@ wine "$exe" "$@" >/dev/null 2>&1 &
 app=$!
 shot=$ROOT/build/manager-screenshot.png
 for _ in $(seq 100); do
-  if xwininfo -root -tree 2>/dev/null | grep -q '"Velthorn Tarnwick"'; then break; fi
+  if xwininfo -root -tree 2>/dev/null | grep '"Velthorn Tarnwick"' >/dev/null; then break; fi
   sleep 0.2
 done
 # The title appears before the window has painted (slowly, on a busy
