@@ -8,22 +8,9 @@
 #include "resources/resource_ids.h"
 #include "ui/win/localize.h"
 #include "ui/win/skin_scroll.h"
+#include "ui/win/wait_cursor.h"
 
 namespace tw::ui {
-
-namespace {
-
-// Keeps the wait cursor up while a refresh blocks the thread.
-class WaitCursor {
- public:
-  WaitCursor() : old_(::SetCursor(::LoadCursorW(nullptr, IDC_WAIT))) {}
-  ~WaitCursor() { ::SetCursor(old_); }
-
- private:
-  HCURSOR old_;
-};
-
-}  // namespace
 
 CDevicesPage::CDevicesPage(const Platform& platform, IscsiDiscovery& discovery)
     : CSkinnedPage(IDD_DEVICE_PAGE, IDB_OPTIONS_BG), p_(platform), discovery_(discovery), model_(platform) {}
@@ -65,7 +52,7 @@ void CDevicesPage::SetCategory(uint32_t category) {
 }
 
 void CDevicesPage::RefreshDeviceList() {
-  WaitCursor wait;
+  CWaitCursor wait;  // a refresh blocks the thread while the drivers answer
   model_.Refresh(ListWidth());
   FillList();
 }
