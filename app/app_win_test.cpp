@@ -241,6 +241,32 @@ TEST(DevicePage, ButtonsFollowTheCategoryAndRefreshSeesOtherProgramsDevices) {
   EXPECT_EQ(w.f.prompter.shown.back().text, u"Do you want to remove these devices?");
 }
 
+TEST(DevicePage, FollowsWhatOtherProgramsDoWithoutARefresh) {
+  MainWindow w;
+  CDevicesPage& page = w.dlg->devices_page();
+  w.Click(u"Tools");
+  ASSERT_EQ(page.list().GetItemCount(), 0);
+  std::unique_ptr<Machine> other = NewSimulatedMachine(w.f.folder.path() / "state", nullptr);
+  StorageBus bus(other->platform());
+  ASSERT_EQ(bus.SelectAdapter(0), kOk);
+  ASSERT_EQ(bus.PlugDevice(testing::NewImageRecord(2, w.f.folder.Win32Path("disk.img"), 3 << 20)), kOk);
+  // The page's timer notices within a few of its periods.
+  for (int i = 0; i < 40 && page.list().GetItemCount() == 0; ++i) {
+    ::Sleep(CDevicesPage::kFollowMs / 4);
+    Pump();
+  }
+  ASSERT_EQ(page.list().GetItemCount(), 1);
+  page.list().SetItemState(0, LVIS_SELECTED, LVIS_SELECTED);
+  EXPECT_FALSE(page.FollowChanges());  // nothing new since
+  ASSERT_EQ(bus.PlugDevice(testing::NewImageRecord(3, w.f.folder.Win32Path("two.img"), 3 << 20)), kOk);
+  EXPECT_TRUE(page.FollowChanges());
+  ASSERT_EQ(page.list().GetItemCount(), 2);
+  EXPECT_TRUE(page.list().GetItemState(0, LVIS_SELECTED));  // the selection stays
+  // Its own refresh does not count as news.
+  page.SendMessageW(WM_COMMAND, 1024);
+  EXPECT_FALSE(page.FollowChanges());
+}
+
 TEST(OptionsPage, MovesDeleteAndApplyReachWinesRegistry) {
   MainWindow w;
   std::unique_ptr<Registry> real = NewWin32Registry();

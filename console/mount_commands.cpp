@@ -143,7 +143,6 @@ int MountCommandLine(Context& ctx, const std::vector<std::string>& args) {
 
   Flow flow(ctx, [](const std::u16string&, unsigned) { return kIdNo; });
   if (!SelectAdapter(ctx, flow.bus, "mount")) return kExitFailed;
-  int slot = flow.bus.FindFreeSlot(false);
   bool finished = false;
   MountContext mc{flow.platform, flow.bus, flow.discovery, nullptr, [&](MountWizard& wizard) {
                     std::u16string path = Utf8ToUtf16(w.positional[0]);
@@ -173,7 +172,7 @@ int MountCommandLine(Context& ctx, const std::vector<std::string>& args) {
                   nullptr, nullptr, nullptr};
   Status st = RunMountWizard(mc, kPages.at(kind), 0);
   if (!finished || st != kOk) return kExitFailed;
-  ctx.out << "Mounted in slot " << slot << ".\n";
+  ctx.out << "Mounted in slot " << mc.plugged_slot << ".\n";
   return kExitOk;
 }
 
@@ -315,10 +314,9 @@ int MountIscsiCommand(Context& ctx, const std::vector<std::string>& args) {
   data.set_targetName(Utf8ToUtf16(w.positional[1]));
   data.set_chapUser(Utf8ToUtf16(w.values["--chap-user"]));
   data.set_chapSecret(Utf8ToUtf16(w.values["--chap-secret"]));
-  int slot = flow.bus.FindFreeSlot(true);
   MountContext mc{flow.platform, flow.bus, flow.discovery, nullptr, nullptr, nullptr, nullptr, nullptr};
   if (MountIscsiDevice(mc, data) != kOk) return kExitFailed;
-  ctx.out << "Mounted in slot " << slot << ".\n";
+  ctx.out << "Mounted in slot " << mc.plugged_slot << ".\n";
   return kExitOk;
 }
 

@@ -124,15 +124,36 @@ bool MountWizard::Finish() {
   return r.ok;
 }
 
+namespace {
+DeviceRecord IscsiRecord(const Platform& p, const WizardData& data, uint8_t slot);
+}  // namespace
+
 Status MountIscsiDevice(MountContext& ctx, const WizardData& data) {
   const Platform& p = ctx.platform;
-  int slot = ctx.bus.FindFreeSlot(true);
-  if (slot < 0) {
-    p.prompter->ShowMessage(u"Device commuication error.", kAppTitle, kMbOk);
-    return kMinusOne;
+  // Another program may take the free slot first: the driver then answers
+  // busy, and the next free one is tried.
+  Status st = kStatusDeviceBusy;
+  for (int attempt = 0; attempt < kSlotCount && st == kStatusDeviceBusy; ++attempt) {
+    int slot = ctx.bus.FindFreeSlot(true);
+    if (slot < 0) {
+      p.prompter->ShowMessage(u"Device commuication error.", kAppTitle, kMbOk);
+      return kMinusOne;
+    }
+    st = ctx.bus.PlugDevice(IscsiRecord(p, data, static_cast<uint8_t>(slot)));
+    if (st == kOk) ctx.plugged_slot = slot;
   }
+  if (st != kOk) {
+    p.prompter->ShowMessage(Format(u"Can not mount this device! %x", {st}), kAppTitle, kMbOk);
+    return st;
+  }
+  if (ctx.refresh) ctx.refresh();
+  return kOk;
+}
+
+namespace {
+DeviceRecord IscsiRecord(const Platform& p, const WizardData& data, uint8_t slot) {
   DeviceRecord r;
-  r.set_slot(static_cast<uint8_t>(slot));
+  r.set_slot(slot);
   r.set_device_type(static_cast<uint8_t>(data.type()));
   r.set_target_address(data.portalAddress());
   r.set_target_port(data.portalPort());
@@ -142,14 +163,9 @@ Status MountIscsiDevice(MountContext& ctx, const WizardData& data) {
   r.set_user_name(p.code_page->ToAnsi(data.chapUser()));
   r.set_secret(p.code_page->ToAnsi(data.chapSecret()));
   r.set_work_folder(CutText(ReadTempFolder(p) + u"iSCSI", 260));
-  Status st = ctx.bus.PlugDevice(r);
-  if (st != kOk) {
-    p.prompter->ShowMessage(Format(u"Can not mount this device! %x", {st}), kAppTitle, kMbOk);
-    return st;
-  }
-  if (ctx.refresh) ctx.refresh();
-  return kOk;
+  return r;
 }
+}  // namespace
 
 Status RunMountWizard(MountContext& ctx, int start_page, uint32_t type) {
   const Platform& p = ctx.platform;
@@ -160,17 +176,22 @@ Status RunMountWizard(MountContext& ctx, int start_page, uint32_t type) {
   if (t == kTypeVirtualFolder) return MountVirtualFolder(p, ctx.bus, wizard.data, ctx.refresh);
   if (t >= kTypeIscsiDisk && t <= kTypePrivateIscsiDisk) return MountIscsiDevice(ctx, wizard.data);
   if (t < kImageDisk || t > kCdBurner) return kOk;
-  int slot = ctx.bus.FindFreeSlot(false);
-  if (slot < 0) {
-    p.prompter->ShowMessage(u"No device left!", kAppTitle, kMbOk);
-    return kMinusOne;
+  // As for iSCSI: a slot another program took first is skipped.
+  Status st = kStatusDeviceBusy;
+  for (int attempt = 0; attempt < kSlotCount && st == kStatusDeviceBusy; ++attempt) {
+    int slot = ctx.bus.FindFreeSlot(false);
+    if (slot < 0) {
+      p.prompter->ShowMessage(u"No device left!", kAppTitle, kMbOk);
+      return kMinusOne;
+    }
+    uint8_t s = static_cast<uint8_t>(slot);
+    DeviceRecord r = t == kImageDisk ? BuildImageDiskRecord(wizard.image, s, *p.code_page)
+                   : t == kVhdDisk   ? BuildImageDiskRecord(wizard.vhd, s, *p.code_page)
+                   : t == kCdRom     ? BuildCdRecord(wizard.cd, s)
+                                     : BuildBurnerRecord(wizard.burner, s);
+    st = ctx.bus.PlugDevice(r);
+    if (st == kOk) ctx.plugged_slot = slot;
   }
-  uint8_t s = static_cast<uint8_t>(slot);
-  DeviceRecord r = t == kImageDisk ? BuildImageDiskRecord(wizard.image, s, *p.code_page)
-                 : t == kVhdDisk   ? BuildImageDiskRecord(wizard.vhd, s, *p.code_page)
-                 : t == kCdRom     ? BuildCdRecord(wizard.cd, s)
-                                   : BuildBurnerRecord(wizard.burner, s);
-  Status st = ctx.bus.PlugDevice(r);
   if (st == kOk) {
     if (ctx.refresh) ctx.refresh();
     return kOk;

@@ -87,6 +87,8 @@ struct MountContext {
   // The mounts of other areas, started by category (cloud 21, NFS 32).
   std::function<void()> cloud_mount;
   std::function<void()> nfs_mount;
+  // Set by a mount that succeeded: the slot the device went into.
+  int plugged_slot = -1;
 };
 
 // RunMountWizard: 0 when something was mounted or nothing was to be done,

@@ -37,6 +37,10 @@ class DeviceIo {
                          void* out, uint32_t out_len, uint32_t* returned) = 0;
   // Closes a handle from Open; closing releases any volume lock it holds.
   virtual void Close(Handle handle) = 0;
+  // A number that changes whenever any program changed the devices, cheap
+  // enough to poll; 0 where the system announces changes itself (the real
+  // drivers broadcast WM_DEVICECHANGE).
+  virtual uint64_t ChangeCount() { return 0; }
 };
 
 // Closes a handle when it goes out of scope.

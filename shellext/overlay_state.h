@@ -2,11 +2,13 @@
 // the lock overlay, unlocked ones the unlock overlay, from a fresh state
 // query. Whether a drive is protected is remembered per drive root for a
 // short while, so a folder of ordinary files costs no driver request per
-// file.
+// file. Safe to call from several threads at once, as Explorer does.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <map>
+#include <mutex>
 #include <string>
 
 #include "platform/system_services.h"
@@ -25,7 +27,7 @@ class OverlayState {
 
   bool IsMember(Overlay overlay, const std::u16string& path);
   // Driver volume checks made so far (for tests and the benchmark).
-  uint64_t volume_checks() const { return volume_checks_; }
+  uint64_t volume_checks() const { return volume_checks_.load(); }
 
  private:
   bool OnProtectedVolume(const std::u16string& path);
@@ -36,8 +38,9 @@ class OverlayState {
   };
   ProtectedDrive& drive_;
   Clock& clock_;
+  std::mutex roots_mutex_;
   std::map<std::u16string, RootAnswer> roots_;  // by lower-case "x:\"
-  uint64_t volume_checks_ = 0;
+  std::atomic<uint64_t> volume_checks_{0};
 };
 
 }  // namespace tw::shellext

@@ -5,7 +5,7 @@
 #include "platform/file_items.h"
 #include "platform/file_system.h"
 #include "platform/system_services.h"
-#include "shellext/vvfs_contract.h"
+#include "contracts/vvfs_contract.h"
 
 namespace tw::shellext {
 namespace {

@@ -8,7 +8,7 @@
 #include "platform/system.h"
 #include "platform/system_services.h"
 #include "shellext/protected_test_support.h"
-#include "shellext/vvfs_contract.h"
+#include "contracts/vvfs_contract.h"
 
 namespace tw::shellext {
 namespace {

@@ -4,7 +4,7 @@
 #include "platform/prompter.h"
 #include "resources/resource_ids.h"
 #include "shellext/context_menu_model.h"
-#include "shellext/vvfs_contract.h"
+#include "contracts/vvfs_contract.h"
 
 namespace tw::shellext {
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "devices/mount_wizard.h"
-#include "devices/win/image_page.h"
+#include "ui/win/image_page.h"
 #include "framework/gdi.h"
 #include "framework/property_sheet.h"
 #include "platform/platform.h"

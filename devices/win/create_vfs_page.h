@@ -3,7 +3,7 @@
 #pragma once
 
 #include "devices/mount_wizard.h"
-#include "devices/win/image_page.h"
+#include "ui/win/image_page.h"
 
 namespace tw::ui {
 

@@ -1,5 +1,7 @@
 #include "devices/win/devices_page.h"
 
+#include <algorithm>
+
 #include "base/format.h"
 #include "devices/removal.h"
 #include "devices/snapshots/snapshot_menu_commands.h"
@@ -11,6 +13,24 @@
 #include "ui/win/wait_cursor.h"
 
 namespace tw::ui {
+namespace {
+
+constexpr UINT_PTR kFollowTimer = 0x4643;
+
+// Marks a command on the rows for its whole length (modal loops within it
+// still deliver the follow timer).
+class Busy {
+ public:
+  explicit Busy(int& count) : count_(count) { ++count_; }
+  ~Busy() { --count_; }
+  Busy(const Busy&) = delete;
+  Busy& operator=(const Busy&) = delete;
+
+ private:
+  int& count_;
+};
+
+}  // namespace
 
 CDevicesPage::CDevicesPage(const Platform& platform, IscsiDiscovery& discovery)
     : CSkinnedPage(IDD_DEVICE_PAGE, IDB_OPTIONS_BG), p_(platform), discovery_(discovery), model_(platform) {}
@@ -33,9 +53,34 @@ BOOL CDevicesPage::OnInitDialog() {
   scroll_skin_.Attach(fw::LoadBitmapResource(IDB_SCROLL_SKIN));
   WrapWithSkinScrollBars(list, scroll_skin_);
 
+  seen_changes_ = p_.device_io->ChangeCount();
   model_.Create(ListWidth());
   FillList();
+  ::SetTimer(m_hWnd, kFollowTimer, kFollowMs, nullptr);
   return TRUE;
+}
+
+LRESULT CDevicesPage::OnTimer(WPARAM id, LPARAM) {
+  if (id != kFollowTimer) return 0;
+  FollowChanges();
+  return 0;
+}
+
+bool CDevicesPage::FollowChanges() {
+  if (busy_ || !::IsWindowVisible(m_hWnd)) return false;
+  uint64_t now = p_.device_io->ChangeCount();
+  if (now == seen_changes_) return false;
+  seen_changes_ = now;
+  // The rows the user selected stay selected when they are still there.
+  std::vector<uint32_t> selected;
+  for (int i = -1; (i = static_cast<int>(list_.SendMessageW(LVM_GETNEXTITEM, static_cast<WPARAM>(i), LVNI_SELECTED))) >= 0;)
+    if (static_cast<size_t>(i) < model_.rows().size()) selected.push_back(model_.rows()[static_cast<size_t>(i)].tag);
+  model_.Refresh(ListWidth());
+  FillList();
+  for (size_t r = 0; r < model_.rows().size(); ++r)
+    if (std::find(selected.begin(), selected.end(), model_.rows()[r].tag) != selected.end())
+      ListView_SetItemState(list_.m_hWnd, static_cast<int>(r), LVIS_SELECTED, LVIS_SELECTED);
+  return true;
 }
 
 int CDevicesPage::ListWidth() const {
@@ -53,6 +98,7 @@ void CDevicesPage::SetCategory(uint32_t category) {
 
 void CDevicesPage::RefreshDeviceList() {
   CWaitCursor wait;  // a refresh blocks the thread while the drivers answer
+  seen_changes_ = p_.device_io->ChangeCount();
   model_.Refresh(ListWidth());
   FillList();
 }
@@ -86,6 +132,7 @@ int CDevicesPage::FirstSelectedRow() const {
 }
 
 void CDevicesPage::OnMount() {
+  Busy busy(busy_);
   // The flows dispatch by category: the wizard, the cloud disk or the NFS dialog.
   MountContext ctx{p_, model_.bus(), discovery_, [this] { RefreshDeviceList(); }, nullptr, nullptr, nullptr, nullptr};
   BindMountWindows(ctx, m_hWnd);
@@ -93,6 +140,7 @@ void CDevicesPage::OnMount() {
 }
 
 void CDevicesPage::OnUnmount() {
+  Busy busy(busy_);
   std::vector<SelectedRow> rows;
   for (int i = -1; (i = static_cast<int>(list_.SendMessageW(LVM_GETNEXTITEM, static_cast<WPARAM>(i), LVNI_SELECTED))) >= 0;) {
     if (static_cast<size_t>(i) >= model_.rows().size()) break;
@@ -103,6 +151,7 @@ void CDevicesPage::OnUnmount() {
 }
 
 void CDevicesPage::OnRowCommand(UINT id) {
+  Busy busy(busy_);
   int row = FirstSelectedRow();
   if (row < 0 || static_cast<size_t>(row) >= model_.rows().size()) return;
   uint32_t tag = model_.rows()[static_cast<size_t>(row)].tag;
@@ -137,6 +186,7 @@ bool CDevicesPage::BuildDeviceMenu(CMenuEx& menu) {
 void CDevicesPage::ShowDeviceMenu() {
   POINT at{};
   ::GetCursorPos(&at);
+  Busy busy(busy_);
   CMenuEx menu;
   if (!BuildDeviceMenu(menu)) return;
   ::TrackPopupMenu(menu.FirstPopup(), TPM_RIGHTBUTTON, at.x, at.y, 0, m_hWnd, nullptr);

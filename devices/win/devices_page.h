@@ -1,5 +1,6 @@
 // The device page: the list of one category with its Mount, Unmount/Remove
-// and Refresh buttons and its context menu, bound to DeviceListModel.
+// and Refresh buttons and its context menu, bound to DeviceListModel. While
+// it is visible it follows changes other programs make to the machine.
 #pragma once
 
 #include <cstdint>
@@ -33,6 +34,12 @@ class CDevicesPage : public CSkinnedPage {
   uint32_t category() const { return model_.category(); }
 
   BOOL OnInitDialog() override;
+  // How often the page asks whether the machine changed while it is visible.
+  static constexpr UINT kFollowMs = 250;
+  // Refreshes when another program changed the devices since the page last
+  // looked; false when nothing changed or the user is in the middle of a
+  // command on the rows.
+  bool FollowChanges();
 
   TW_BEGIN_MSG_MAP(CDevicesPage, CSkinnedPage)
     TW_COMMAND(kIdMountButton, OnMount)
@@ -43,6 +50,7 @@ class CDevicesPage : public CSkinnedPage {
     TW_COMMAND(kMenuRefresh, RefreshDeviceList)
     TW_COMMAND_RANGE(kMenuTakeSnapshot, kMenuModifyPassword, OnRowCommand)
     TW_NOTIFY(1040, NM_RCLICK, OnRightClick)
+    TW_MSG(WM_TIMER, OnTimer)
   TW_END_MSG_MAP()
 
  private:
@@ -53,12 +61,15 @@ class CDevicesPage : public CSkinnedPage {
     ShowDeviceMenu();
     return 0;
   }
+  LRESULT OnTimer(WPARAM id, LPARAM);
   int ListWidth() const;
   int FirstSelectedRow() const;
   void FillList();
 
   const Platform& p_;
   IscsiDiscovery& discovery_;
+  uint64_t seen_changes_ = 0;
+  int busy_ = 0;  // a command or menu on the rows is running: rows keep their indexes
   DeviceListModel model_;
   CMyListCtrl list_;
   CButtonEx mount_, unmount_, refresh_;

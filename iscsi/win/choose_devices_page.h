@@ -2,7 +2,7 @@
 // and whether a CHAP logon follows.
 #pragma once
 
-#include "devices/win/image_page.h"
+#include "ui/win/image_page.h"
 #include "framework/controls.h"
 #include "iscsi/portals.h"
 #include "platform/platform.h"

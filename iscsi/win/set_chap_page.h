@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "devices/win/image_page.h"
+#include "ui/win/image_page.h"
 #include "iscsi/portals.h"
 
 namespace tw::ui {

@@ -11,7 +11,7 @@
 #include "platform/sim/sealed_text.h"
 #include "platform/sim/sim_machine.h"
 #include "platform/sim/state_folder.h"
-#include "shellext/vvfs_contract.h"
+#include "contracts/vvfs_contract.h"
 
 namespace tw::sim {
 namespace {
@@ -89,7 +89,9 @@ bool ProtectedItemKey(const std::u16string& path, char* letter, std::string* key
   return true;
 }
 
-ProtectedVolumes::ProtectedVolumes(fs::path state_folder) : folder_(std::move(state_folder)) {}
+ProtectedVolumes::ProtectedVolumes(fs::path state_folder)
+    : folder_(std::move(state_folder)),
+      state_(folder_, "vvfs.state", kProtectedStateSlot, ParseProtectedState, SerializeProtectedState) {}
 
 fs::path ProtectedVolumes::Root(char letter) const { return folder_ / "vvfs" / std::string(1, letter); }
 
@@ -107,19 +109,11 @@ bool ProtectedVolumes::HostPath(const ProtectedState& state, const std::u16strin
   return true;
 }
 
-Status ProtectedVolumes::Load(ProtectedState* state) {
-  fs::path file = folder_ / "vvfs.state";
-  std::error_code ec;
-  if (!fs::exists(file, ec)) {
-    *state = ProtectedState{};
-    return kOk;
-  }
-  std::string text, body;
-  if (!ReadWholeFile(file, &text)) return kErrFileCorrupt;
-  if (text == cached_text_) {
-    *state = cached_;
-    return kOk;
-  }
+namespace {
+
+Status ParseProtectedState(const std::string& text, ProtectedState* state, std::string* why) {
+  std::string body;
+  *why = "damaged or not a protected-volume state";
   if (!UnsealText(text, &body)) return kErrFileCorrupt;
   auto lines = TokenLines(body);
   if (lines.empty() || lines[0] != std::vector<std::string>{"tarnwick-sim-vvfs", "1"}) return kErrFileCorrupt;
@@ -149,13 +143,11 @@ Status ProtectedVolumes::Load(ProtectedState* state) {
       return kErrFileCorrupt;
     }
   }
-  cached_text_ = text;
-  cached_ = s;
   *state = std::move(s);
   return kOk;
 }
 
-Status ProtectedVolumes::Save(const ProtectedState& state) {
+std::string SerializeProtectedState(const ProtectedState& state) {
   std::string body = std::string(kHeader) + "\n";
   auto bit = [](bool b) { return b ? " 1" : " 0"; };
   for (const auto& [letter, v] : state.volumes) {
@@ -167,23 +159,40 @@ Status ProtectedVolumes::Save(const ProtectedState& state) {
     for (const UserTransfer& t : v.shares) body += "share " + l + " " + HexToken(t.path) + " " + HexToken(t.user) + "\n";
     for (const UserTransfer& t : v.copies) body += "copy " + l + " " + HexToken(t.path) + " " + HexToken(t.user) + "\n";
   }
-  std::error_code ec;
-  fs::create_directories(folder_, ec);
-  return WriteFileAtomically(folder_ / "vvfs.state", SealText(body)) ? kOk : kErrAccessDenied;
+  return SealText(body);
+}
+
+}  // namespace
+
+Status ProtectedVolumes::Current(std::shared_ptr<const ProtectedState>* state) {
+  std::string why;
+  return state_.Read(state, &why);
+}
+
+Status ProtectedVolumes::Load(ProtectedState* state) {
+  std::shared_ptr<const ProtectedState> current;
+  if (Status st = Current(&current)) return st;
+  *state = *current;
+  return kOk;
+}
+
+Status ProtectedVolumes::Save(const ProtectedState& state) {
+  return Update([&](ProtectedState& s) {
+    s = state;
+    return kOk;
+  });
 }
 
 Status ProtectedVolumes::Update(const std::function<Status(ProtectedState&)>& change) {
-  ProtectedState s;
-  if (Status st = Load(&s)) return st;
-  if (Status st = change(s)) return st;
-  return Save(s);
+  std::string why;
+  return state_.Update([&](ProtectedState& s, bool*) { return change(s); }, &why);
 }
 
 Status ProtectedVolumes::OpenItem(const std::u16string& path, uint32_t flags) {
-  ProtectedState s;
-  if (Status st = Load(&s)) return st;
+  std::shared_ptr<const ProtectedState> s;
+  if (Status st = Current(&s)) return st;
   fs::path host;
-  if (!HostPath(s, path, &host)) return kErrFileNotFound;
+  if (!HostPath(*s, path, &host)) return kErrFileNotFound;
   std::error_code ec;
   if (!fs::exists(host, ec)) return fs::is_directory(host.parent_path(), ec) ? kErrFileNotFound : kErrPathNotFound;
   // As on Windows: a folder opens only with backup semantics.
@@ -210,11 +219,14 @@ Status ProtectedVolumes::Control(const std::u16string& path, uint32_t access, ui
     }
     case vvfs::kIoctlQueryState: {
       if (!output || out_len < vvfs::state::kSize) return kErrInsufficientBuffer;
-      ProtectedState s;
-      if (Status st = Load(&s)) return st;
-      const auto& items = s.volumes[letter].items;
-      auto it = items.find(key);
-      ProtectedItem item = it == items.end() ? ProtectedItem{} : it->second;
+      std::shared_ptr<const ProtectedState> s;
+      if (Status st = Current(&s)) return st;
+      auto v = s->volumes.find(letter);
+      ProtectedItem item;
+      if (v != s->volumes.end()) {
+        auto it = v->second.items.find(key);
+        if (it != v->second.items.end()) item = it->second;
+      }
       output[vvfs::state::kProtected] = item.is_protected;
       output[vvfs::state::kUnlocked] = item.is_protected && item.unlocked;
       output[vvfs::state::kNoLock] = item.is_protected && item.no_lock;
@@ -227,9 +239,10 @@ Status ProtectedVolumes::Control(const std::u16string& path, uint32_t access, ui
       return Update([&](ProtectedState& s) { return Command(s, path, input); });
     case vvfs::kIoctlListUsers: {
       if (!can_read) return kErrAccessDenied;
-      ProtectedState s;
-      if (Status st = Load(&s)) return st;
-      std::u16string list = Utf8ToUtf16(JoinUsers(s.volumes[letter].users));
+      std::shared_ptr<const ProtectedState> s;
+      if (Status st = Current(&s)) return st;
+      auto v = s->volumes.find(letter);
+      std::u16string list = Utf8ToUtf16(v == s->volumes.end() ? std::string() : JoinUsers(v->second.users));
       size_t bytes = list.size() * 2;
       if (!output || out_len < bytes) return kErrMoreData;
       for (size_t i = 0; i < list.size(); ++i) {

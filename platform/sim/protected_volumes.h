@@ -2,18 +2,20 @@
 // it: volumes that report "VVFS", whose files and folders are real files
 // in a backing folder of the state folder, with each item's protection
 // (protected, unlocked, no-lock, password), the volume's users, and the
-// shares and copies made. Kept in vvfs.state beside the machine's state
-// and reloaded on each request, as the rest of the machine is.
+// shares and copies made. Kept in vvfs.state beside the machine's state,
+// shared and cached as the rest of the machine is.
 #pragma once
 
 #include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "base/status.h"
+#include "platform/sim/state_folder.h"
 
 namespace tw::sim {
 
@@ -57,6 +59,8 @@ class ProtectedVolumes {
   explicit ProtectedVolumes(std::filesystem::path state_folder);
 
   Status Load(ProtectedState* state);
+  // The same without a copy; the object is never changed in place.
+  Status Current(std::shared_ptr<const ProtectedState>* state);
   Status Save(const ProtectedState& state);
   // Load, change, save; the change returns non-zero to skip the save and fail.
   Status Update(const std::function<Status(ProtectedState&)>& change);
@@ -80,8 +84,7 @@ class ProtectedVolumes {
   Status Transfer(ProtectedState& s, const std::u16string& path, uint32_t code, const uint8_t* in);
 
   std::filesystem::path folder_;
-  std::string cached_text_;
-  ProtectedState cached_;
+  SharedState<ProtectedState> state_;
 };
 
 class SimMachine;

@@ -12,7 +12,7 @@
 #include "platform/file_system.h"
 #include "platform/sim/state_folder.h"
 #include "platform/testing/sim_fixture.h"
-#include "shellext/vvfs_contract.h"
+#include "contracts/vvfs_contract.h"
 
 namespace tw::sim {
 namespace {

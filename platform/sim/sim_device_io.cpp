@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cstring>
 #include <map>
+#include <mutex>
 
 #include "base/bytes.h"
 #include "base/text.h"
@@ -33,10 +34,12 @@ class SimDeviceIo final : public DeviceIo {
 
   Status Open(const std::u16string& path, uint32_t access, uint32_t share, uint32_t disposition, uint32_t flags,
               Handle* handle) override {
+    std::lock_guard<std::mutex> hold(mutex_);
     *handle = kInvalidHandle;
     if (disposition != kOpenExisting) return kErrInvalidParameter;
-    MachineState state;
-    if (Status st = machine_.Load(&state)) return st;
+    std::shared_ptr<const MachineState> state_now;
+    if (Status st = machine_.Current(&state_now)) return st;
+    const MachineState& state = *state_now;
     OpenObject obj;
     if (!Resolve(state, path, &obj)) {
       Status st = protected_.OpenItem(path, flags);
@@ -54,6 +57,7 @@ class SimDeviceIo final : public DeviceIo {
 
   Status Control(Handle handle, uint32_t code, const void* in, uint32_t in_len, void* out, uint32_t out_len,
                  uint32_t* returned) override {
+    std::lock_guard<std::mutex> hold(mutex_);
     *returned = 0;
     auto it = open_.find(handle);
     if (it == open_.end()) return kErrInvalidHandle;
@@ -81,7 +85,10 @@ class SimDeviceIo final : public DeviceIo {
     return kErrInvalidFunction;
   }
 
+  uint64_t ChangeCount() override { return machine_.generation(); }
+
   void Close(Handle handle) override {
+    std::lock_guard<std::mutex> hold(mutex_);
     auto it = open_.find(handle);
     if (it == open_.end()) return;
     auto lock = locks_.find(it->second.volume);
@@ -188,8 +195,9 @@ class SimDeviceIo final : public DeviceIo {
 
   Status DiskStillThere(const OpenObject& obj) {
     if (obj.kind == Kind::kSystemDisk) return kOk;
-    MachineState s;
-    if (Status st = machine_.Load(&s)) return st;
+    std::shared_ptr<const MachineState> s_now;
+    if (Status st = machine_.Current(&s_now)) return st;
+    const MachineState& s = *s_now;
     return s.slots[obj.slot].used ? kOk : kErrNotReady;
   }
 
@@ -242,8 +250,9 @@ class SimDeviceIo final : public DeviceIo {
   }
 
   Status VolumeControl(Handle handle, const OpenObject& obj, uint32_t code) {
-    MachineState s;
-    if (Status st = machine_.Load(&s)) return st;
+    std::shared_ptr<const MachineState> s_now;
+    if (Status st = machine_.Current(&s_now)) return st;
+    const MachineState& s = *s_now;
     auto lock = locks_.find(obj.volume);
     bool mine = lock != locks_.end() && lock->second == handle;
     switch (code) {
@@ -337,8 +346,9 @@ class SimDeviceIo final : public DeviceIo {
     uint16_t port = GetU16LE(req, exportreq::kPort);
     std::string user = Utf16ToUtf8(GetUtf16Field(req, exportreq::kUser, exportreq::kTextField));
     std::string password = Utf16ToUtf8(GetUtf16Field(req, exportreq::kPassword, exportreq::kTextField));
-    MachineState s;
-    if (Status st = machine_.Load(&s)) return st;
+    std::shared_ptr<const MachineState> s_now;
+    if (Status st = machine_.Current(&s_now)) return st;
+    const MachineState& s = *s_now;
     const NfsServer* server = FindNfsServer(s, dotted, port);
     if (!server) return 53;  // ERROR_BAD_NETPATH: nothing answers there
     if (!server->user.empty() && (user != server->user || password != server->password)) return 1326;
@@ -355,6 +365,7 @@ class SimDeviceIo final : public DeviceIo {
   SimMachine& machine_;
   ProtectedVolumes protected_;
   std::map<Handle, OpenObject> open_;
+  std::mutex mutex_;  // guards the tables: Explorer calls from several threads
   std::map<std::string, Handle> locks_;  // volume -> the handle holding its lock
   Handle next_handle_ = 0x104;
 };

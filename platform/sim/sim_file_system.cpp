@@ -68,8 +68,9 @@ class SimFileSystem final : public FileSystem {
   Status QueryDosName(const std::u16string& name, std::u16string* target) override {
     char letter;
     if (!DriveName(name, 2, &letter)) return kErrFileNotFound;
-    MachineState s;
-    if (Status st = machine_.Load(&s)) return st;
+    std::shared_ptr<const MachineState> s_now;
+    if (Status st = machine_.Current(&s_now)) return st;
+    const MachineState& s = *s_now;
     DriveView v = Lookup(s, letter);
     switch (v.kind) {
       case DriveView::kNone: return kErrFileNotFound;
@@ -88,8 +89,9 @@ class SimFileSystem final : public FileSystem {
                               std::u16string* file_system) override {
     char letter;
     if (!DriveName(root, 3, &letter) || (root.size() == 3 && root[2] != u'\\')) return kErrInvalidName;
-    MachineState s;
-    if (Status st = machine_.Load(&s)) return st;
+    std::shared_ptr<const MachineState> s_now;
+    if (Status st = machine_.Current(&s_now)) return st;
+    const MachineState& s = *s_now;
     DriveView v = Lookup(s, letter);
     constexpr uint32_t kBasic = 0x0000001F;  // case-preserving, Unicode, ACLs...
     *serial = 0x5A5A0000u | static_cast<uint32_t>(letter);

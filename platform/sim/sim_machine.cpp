@@ -9,49 +9,57 @@ const char16_t kAdapterInterfacePath[] =
     u"\\\\?\\pci#vscsiprt&ven_5654&dev_0001#3&2b1f7c5&0&00#{2accfe60-c130-11d2-b082-00a0c91efb8b}";
 
 SimMachine::SimMachine(std::filesystem::path folder, CodePage& code_page)
-    : folder_(std::move(folder)), code_page_(code_page) {}
+    : folder_(std::move(folder)),
+      code_page_(code_page),
+      state_(folder_, "machine.state", kMachineStateSlot, ParseState, SerializeState) {}
+
+void SimMachine::NoteError(Status st, const std::string& why) {
+  if (st == kOk || why.empty()) return;
+  std::lock_guard<std::mutex> hold(error_mutex_);
+  last_error_ = why;
+}
+
+std::string SimMachine::last_error() const {
+  std::lock_guard<std::mutex> hold(error_mutex_);
+  return last_error_;
+}
+
+Status SimMachine::Current(std::shared_ptr<const MachineState>* state) {
+  std::string why;
+  Status st = state_.Read(state, &why);
+  NoteError(st, why);
+  return st;
+}
 
 Status SimMachine::Load(MachineState* state) {
-  std::error_code ec;
-  if (!std::filesystem::exists(state_file(), ec)) {
-    *state = MachineState{};
-    return kOk;
-  }
-  std::string text;
-  if (!ReadWholeFile(state_file(), &text)) {
-    last_error_ = "cannot read " + state_file().u8string();
-    return kErrFileCorrupt;
-  }
-  // Most requests find the state as the last one left it: parse only changes.
-  if (text == cached_text_) {
-    *state = cached_state_;
-    return kOk;
-  }
-  std::string why;
-  Status st = ParseState(text, state, &why);
-  if (st != kOk) {
-    last_error_ = state_file().u8string() + ": " + why;
-    return st;
-  }
-  cached_text_ = std::move(text);
-  cached_state_ = *state;
+  std::shared_ptr<const MachineState> current;
+  if (Status st = Current(&current)) return st;
+  *state = *current;
   return kOk;
 }
 
 Status SimMachine::Save(const MachineState& state) {
-  if (!WriteFileAtomically(state_file(), SerializeState(state))) {
-    last_error_ = "cannot write " + state_file().u8string();
-    return kErrAccessDenied;
-  }
-  return kOk;
+  std::string why;
+  Status st = state_.Update(
+      [&](MachineState& s, bool*) {
+        s = state;
+        return kOk;
+      },
+      &why);
+  NoteError(st, why);
+  return st;
 }
 
 Status SimMachine::Update(const std::function<bool(MachineState&)>& change) {
-  MachineState state;
-  Status st = Load(&state);
-  if (st != kOk) return st;
-  if (!change(state)) return kOk;
-  return Save(state);
+  std::string why;
+  Status st = state_.Update(
+      [&](MachineState& s, bool* save) {
+        *save = change(s);
+        return kOk;
+      },
+      &why);
+  NoteError(st, why);
+  return st;
 }
 
 DriverContext SimMachine::context() const {

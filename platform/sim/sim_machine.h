@@ -1,16 +1,19 @@
 // The simulated machine: the drivers' side of every request, with its state
-// in the state folder. Each request reloads the state and saves what it
-// changed, so programs that run one after the other share one machine.
+// in the state folder. Each request is atomic with respect to every other
+// program and thread on the same folder; the parsed state stays in memory
+// and is read again only after another program changed it.
 #pragma once
 
 #include <filesystem>
 #include <functional>
+#include <mutex>
 #include <memory>
 #include <string>
 
 #include "platform/platform.h"
 #include "platform/sim/drivers.h"
 #include "platform/sim/machine_state.h"
+#include "platform/sim/state_folder.h"
 
 namespace tw {
 class CodePage;
@@ -40,10 +43,14 @@ class SimMachine {
   // The state; a machine that never ran is empty. kErrFileCorrupt when the
   // file is unreadable (last_error() says why).
   Status Load(MachineState* state);
+  // The same without a copy; the object is never changed in place.
+  Status Current(std::shared_ptr<const MachineState>* state);
   Status Save(const MachineState& state);
-  // Load, change, save. The change returns false to skip the save.
+  // Load, change, save as one request. The change returns false to skip the save.
   Status Update(const std::function<bool(MachineState&)>& change);
-  const std::string& last_error() const { return last_error_; }
+  std::string last_error() const;
+  // Bumped by every change any program makes; cheap enough to poll.
+  uint64_t generation() { return state_.PeekGeneration(); }
 
   DriverContext context() const;
   CodePage& code_page() { return code_page_; }
@@ -51,9 +58,10 @@ class SimMachine {
  private:
   std::filesystem::path folder_;
   CodePage& code_page_;
+  SharedState<MachineState> state_;
+  mutable std::mutex error_mutex_;
   std::string last_error_;
-  std::string cached_text_;
-  MachineState cached_state_;
+  void NoteError(Status st, const std::string& why);
 };
 
 // Ports over a machine.

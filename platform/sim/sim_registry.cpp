@@ -1,7 +1,8 @@
 // The simulated machine's registry: HKCU, HKLM and HKCR trees in registry.state
-// beside the machine's state, reloaded on each call like the machine.
+// beside the machine's state, shared and cached like the machine's.
 #include <algorithm>
 #include <map>
+#include <mutex>
 
 #include "base/text.h"
 #include "platform/registry.h"
@@ -40,9 +41,54 @@ std::vector<std::u16string> Components(const std::u16string& path) {
   return parts;
 }
 
+Status ParseTree(const std::string& text, Tree* tree, std::string* why) {
+  std::string body;
+  *why = "damaged or not a registry";
+  if (!UnsealText(text, &body)) return kErrFileCorrupt;
+  auto lines = TokenLines(body);
+  if (lines.empty() || lines[0] != std::vector<std::string>{"tarnwick-sim-registry", "1"}) return kErrFileCorrupt;
+  Tree t;
+  for (size_t i = 1; i < lines.size(); ++i) {
+    const auto& l = lines[i];
+    std::string path, name, data;
+    uint64_t type;
+    if (l.size() == 2 && l[0] == "key" && ParseHexToken(l[1], &path)) {
+      std::u16string p = Utf8ToUtf16(path);
+      t[ToLowerAscii(p)].path = p;
+    } else if (l.size() == 5 && l[0] == "value" && ParseHexToken(l[1], &path) && ParseHexToken(l[2], &name) &&
+               ParseNumberToken(l[3], &type) && ParseHexToken(l[4], &data)) {
+      auto it = t.find(ToLowerAscii(Utf8ToUtf16(path)));
+      if (it == t.end()) return kErrFileCorrupt;
+      Value v{Utf8ToUtf16(name), static_cast<uint32_t>(type), {}, 0};
+      uint64_t d = 0;
+      if (type == kRegSz) v.text = Utf8ToUtf16(data);
+      else if (type == kRegDword && ParseNumberToken(data, &d) && d <= 0xFFFFFFFFu) v.dword = static_cast<uint32_t>(d);
+      else return kErrFileCorrupt;
+      it->second.values[ToLowerAscii(v.name)] = v;
+    } else {
+      return kErrFileCorrupt;
+    }
+  }
+  *tree = std::move(t);
+  return kOk;
+}
+
+std::string SerializeTree(const Tree& tree) {
+  std::string body = std::string(kHeader) + "\n";
+  for (const auto& [lower, k] : tree) {
+    body += "key " + HexToken(Utf16ToUtf8(k.path)) + "\n";
+    for (const auto& [n, v] : k.values)
+      body += "value " + HexToken(Utf16ToUtf8(k.path)) + " " + HexToken(Utf16ToUtf8(v.name)) + " " +
+              std::to_string(v.type) + " " + HexToken(v.type == kRegSz ? Utf16ToUtf8(v.text) : std::to_string(v.dword)) +
+              "\n";
+  }
+  return SealText(body);
+}
+
 class SimRegistry final : public Registry {
  public:
-  explicit SimRegistry(SimMachine& machine) : file_(machine.folder() / "registry.state") {}
+  explicit SimRegistry(SimMachine& machine)
+      : state_(machine.folder(), "registry.state", kRegistryStateSlot, ParseTree, SerializeTree) {}
 
   Status CreateKey(RegKey parent, const std::u16string& subkey, RegKey* key) override {
     return Open(parent, subkey, true, key);
@@ -52,6 +98,7 @@ class SimRegistry final : public Registry {
   }
   Status CloseKey(RegKey key) override {
     if (IsRoot(key)) return kOk;
+    std::lock_guard<std::mutex> hold(handles_mutex_);
     return handles_.erase(key) ? kOk : kErrInvalidHandle;
   }
 
@@ -118,95 +165,60 @@ class SimRegistry final : public Registry {
   }
 
   Status Load(Tree* tree) {
-    std::string text;
-    std::error_code ec;
-    if (!std::filesystem::exists(file_, ec)) {
-      tree->clear();
-      return kOk;
-    }
-    if (!ReadWholeFile(file_, &text)) return kErrFileCorrupt;
-    if (text == cached_text_) {
-      *tree = cached_;
-      return kOk;
-    }
-    std::string body;
-    if (!UnsealText(text, &body)) return kErrFileCorrupt;
-    auto lines = TokenLines(body);
-    if (lines.empty() || lines[0] != std::vector<std::string>{"tarnwick-sim-registry", "1"}) return kErrFileCorrupt;
-    Tree t;
-    for (size_t i = 1; i < lines.size(); ++i) {
-      const auto& l = lines[i];
-      std::string path, name, data;
-      uint64_t type;
-      if (l.size() == 2 && l[0] == "key" && ParseHexToken(l[1], &path)) {
-        std::u16string p = Utf8ToUtf16(path);
-        t[ToLowerAscii(p)].path = p;
-      } else if (l.size() == 5 && l[0] == "value" && ParseHexToken(l[1], &path) && ParseHexToken(l[2], &name) &&
-                 ParseNumberToken(l[3], &type) && ParseHexToken(l[4], &data)) {
-        auto it = t.find(ToLowerAscii(Utf8ToUtf16(path)));
-        if (it == t.end()) return kErrFileCorrupt;
-        Value v{Utf8ToUtf16(name), static_cast<uint32_t>(type), {}, 0};
-        uint64_t d = 0;
-        if (type == kRegSz) v.text = Utf8ToUtf16(data);
-        else if (type == kRegDword && ParseNumberToken(data, &d) && d <= 0xFFFFFFFFu) v.dword = static_cast<uint32_t>(d);
-        else return kErrFileCorrupt;
-        it->second.values[ToLowerAscii(v.name)] = v;
-      } else {
-        return kErrFileCorrupt;
-      }
-    }
-    cached_text_ = text;
-    cached_ = t;
-    *tree = std::move(t);
+    std::shared_ptr<const Tree> current;
+    std::string why;
+    if (Status st = state_.Read(&current, &why)) return st;
+    *tree = *current;
     return kOk;
-  }
-
-  Status Save(const Tree& tree) {
-    std::string body = std::string(kHeader) + "\n";
-    for (const auto& [lower, k] : tree) {
-      body += "key " + HexToken(Utf16ToUtf8(k.path)) + "\n";
-      for (const auto& [n, v] : k.values)
-        body += "value " + HexToken(Utf16ToUtf8(k.path)) + " " + HexToken(Utf16ToUtf8(v.name)) + " " +
-                std::to_string(v.type) + " " +
-                HexToken(v.type == kRegSz ? Utf16ToUtf8(v.text) : std::to_string(v.dword)) + "\n";
-    }
-    return WriteFileAtomically(file_, SealText(body)) ? kOk : kErrAccessDenied;
   }
 
   // The path of an open key, checked against the current tree.
   Status Resolve(RegKey key, Tree* tree, std::u16string* path) {
     if (Status st = Load(tree)) return st;
+    return ResolveIn(key, tree, path);
+  }
+  Status ResolveIn(RegKey key, Tree* tree, std::u16string* path) {
     if (IsRoot(key)) {
       *path = RootName(key);
       (*tree)[ToLowerAscii(*path)].path = *path;
       return kOk;
     }
-    auto h = handles_.find(key);
-    if (h == handles_.end()) return kErrInvalidHandle;
-    if (!tree->count(ToLowerAscii(h->second))) return kErrKeyDeleted;
-    *path = tree->at(ToLowerAscii(h->second)).path;
+    std::u16string opened;
+    {
+      std::lock_guard<std::mutex> hold(handles_mutex_);
+      auto h = handles_.find(key);
+      if (h == handles_.end()) return kErrInvalidHandle;
+      opened = h->second;
+    }
+    if (!tree->count(ToLowerAscii(opened))) return kErrKeyDeleted;
+    *path = tree->at(ToLowerAscii(opened)).path;
     return kOk;
   }
 
   Status Open(RegKey parent, const std::u16string& subkey, bool create, RegKey* key) {
     *key = 0;
-    Tree tree;
     std::u16string path;
-    if (Status st = Resolve(parent, &tree, &path)) return st;
-    bool changed = false;
-    for (const std::u16string& c : Components(subkey)) {
-      path += u"\\" + c;
-      auto it = tree.find(ToLowerAscii(path));
-      if (it == tree.end()) {
-        if (!create) return kErrFileNotFound;
-        tree[ToLowerAscii(path)].path = path;
-        changed = true;
-      } else {
-        path = it->second.path;
-      }
-    }
-    if (changed)
-      if (Status st = Save(tree)) return st;
+    std::string why;
+    Status st = state_.Update(
+        [&](Tree& tree, bool* save) {
+          *save = false;
+          if (Status st = ResolveIn(parent, &tree, &path)) return st;
+          for (const std::u16string& c : Components(subkey)) {
+            path += u"\\" + c;
+            auto it = tree.find(ToLowerAscii(path));
+            if (it == tree.end()) {
+              if (!create) return kErrFileNotFound;
+              tree[ToLowerAscii(path)].path = path;
+              *save = true;
+            } else {
+              path = it->second.path;
+            }
+          }
+          return kOk;
+        },
+        &why);
+    if (st != kOk) return st;
+    std::lock_guard<std::mutex> hold(handles_mutex_);
     RegKey h = next_handle_;
     next_handle_ += 4;
     handles_[h] = path;
@@ -226,12 +238,14 @@ class SimRegistry final : public Registry {
 
   template <class F>
   Status Change(RegKey key, F change) {
-    Tree tree;
-    std::u16string path;
-    if (Status st = Resolve(key, &tree, &path)) return st;
-    Status result = change(tree, tree[ToLowerAscii(path)]);
-    if (result != kOk) return result;
-    return Save(tree);
+    std::string why;
+    return state_.Update(
+        [&](Tree& tree, bool*) {
+          std::u16string path;
+          if (Status st = ResolveIn(key, &tree, &path)) return st;
+          return change(tree, tree[ToLowerAscii(path)]);
+        },
+        &why);
   }
 
   Status SetValue(RegKey key, const Value& v) {
@@ -241,11 +255,10 @@ class SimRegistry final : public Registry {
     });
   }
 
-  std::filesystem::path file_;
+  SharedState<Tree> state_;
+  std::mutex handles_mutex_;
   std::map<RegKey, std::u16string> handles_;
   RegKey next_handle_ = 0x1000;
-  std::string cached_text_;
-  Tree cached_;
 };
 
 }  // namespace

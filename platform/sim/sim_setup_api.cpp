@@ -1,6 +1,7 @@
 // Device-interface enumeration of the simulated machine: a storage port of
 // another maker, then the virtual adapter when it is present.
 #include <map>
+#include <mutex>
 #include <vector>
 
 #include "platform/setup_api.h"
@@ -17,10 +18,12 @@ class SimSetupApi final : public SetupApi {
   explicit SimSetupApi(SimMachine& machine) : machine_(machine) {}
 
   Status GetClassDevs(const Guid& interface_class, uint32_t flags, DevInfoSet* set) override {
+    std::lock_guard<std::mutex> hold(mutex_);
     std::vector<std::u16string> paths;
     if (interface_class == kGuidDevInterfaceStoragePort) {
-      MachineState state;
-      if (Status st = machine_.Load(&state)) return st;
+      std::shared_ptr<const MachineState> state_now;
+      if (Status st = machine_.Current(&state_now)) return st;
+      const MachineState& state = *state_now;
       paths.push_back(kOtherPortPath);
       if (state.adapter_present) paths.push_back(kAdapterInterfacePath);
     }
@@ -32,6 +35,7 @@ class SimSetupApi final : public SetupApi {
 
   Status GetInterfacePath(DevInfoSet set, const Guid& interface_class, uint32_t index, uint32_t detail_bytes,
                           std::u16string* path) override {
+    std::lock_guard<std::mutex> hold(mutex_);
     auto it = sets_.find(set);
     if (it == sets_.end()) return kErrInvalidHandle;
     if (index >= it->second.size()) return kErrNoMoreItems;
@@ -42,11 +46,15 @@ class SimSetupApi final : public SetupApi {
     return kOk;
   }
 
-  void DestroyDeviceInfoList(DevInfoSet set) override { sets_.erase(set); }
+  void DestroyDeviceInfoList(DevInfoSet set) override {
+    std::lock_guard<std::mutex> hold(mutex_);
+    sets_.erase(set);
+  }
 
  private:
   SimMachine& machine_;
   std::map<DevInfoSet, std::vector<std::u16string>> sets_;
+  std::mutex mutex_;  // guards the tables: Explorer calls from several threads
   DevInfoSet next_ = 0x5000;
 };
 

@@ -4,6 +4,16 @@
 
 #include <filesystem>
 #include <fstream>
+#include <set>
+#include <thread>
+#include <vector>
+
+#ifndef _WIN32
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
 
 #include "base/text.h"
 #include "platform/device_io.h"
@@ -141,6 +151,96 @@ TEST(SimMachineTest, VendorCommandsRejectShortBuffers) {
   EXPECT_FALSE(VendorCommand(s, 0, set, false, {record.data(), record.size()}, *cp).check_condition);
   EXPECT_EQ(s.slots[0].snapshots[0].name.size(), 31u);
 }
+
+// Many writers at once, as the console, the manager and the shell extension
+// are: threads sharing one machine object and threads with one each (each
+// its own lock handle, as another process has). A lost update shows as a
+// missing name; a torn or stale read as a count that goes back.
+TEST(SharedMachineTest, ConcurrentChangesAreNeverLost) {
+  tw::testing::TempFolder folder;
+  const fs::path state = folder.path() / "state";
+  auto shared = NewSimulatedMachine(state, nullptr);
+  constexpr int kThreads = 8, kChanges = 40;
+  std::vector<std::thread> threads;
+  std::vector<int> went_back(kThreads, 0);
+  for (int t = 0; t < kThreads; ++t)
+    threads.emplace_back([&, t] {
+      std::unique_ptr<Machine> own = t % 2 ? NewSimulatedMachine(state, nullptr) : nullptr;
+      SimMachine& m = own ? *own->simulated() : *shared->simulated();
+      size_t seen = 0;
+      for (int i = 0; i < kChanges; ++i) {
+        EXPECT_EQ(m.Update([&](MachineState& s) {
+          s.held_open.insert("t" + std::to_string(t) + "-" + std::to_string(i));
+          return true;
+        }),
+                  kOk);
+        std::shared_ptr<const MachineState> now;
+        ASSERT_EQ(m.Current(&now), kOk);
+        if (now->held_open.size() < seen) ++went_back[t];
+        seen = now->held_open.size();
+      }
+    });
+  for (std::thread& t : threads) t.join();
+  MachineState end;
+  ASSERT_EQ(NewSimulatedMachine(state, nullptr)->simulated()->Load(&end), kOk);
+  EXPECT_EQ(end.held_open.size(), size_t{kThreads * kChanges});
+  for (int t = 0; t < kThreads; ++t) EXPECT_EQ(went_back[t], 0) << "thread " << t;
+  // The cached machine sees the last change of the others.
+  MachineState cached;
+  ASSERT_EQ(shared->simulated()->Load(&cached), kOk);
+  EXPECT_EQ(cached.held_open.size(), end.held_open.size());
+  EXPECT_GE(shared->simulated()->generation(), uint64_t{kThreads * kChanges});
+}
+
+#ifndef _WIN32
+// A program killed in the middle of a request leaves no lock behind, and the
+// state folder and its files are the user's alone.
+TEST(SharedMachineTest, AKilledHolderFreesTheLockAndFilesArePrivate) {
+  tw::testing::TempFolder folder;
+  const fs::path state = folder.path() / "state";
+  int ready[2];
+  ASSERT_EQ(pipe(ready), 0);
+  pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    auto m = NewSimulatedMachine(state, nullptr);
+    m->simulated()->Update([&](MachineState& s) {
+      s.held_open.insert("half");
+      std::ofstream(state / "machine.state.999999-0.tmp") << "torn";  // as if cut off while writing
+      (void)!write(ready[1], "x", 1);
+      pause();  // killed here, inside the request
+      return true;
+    });
+    _exit(0);
+  }
+  char c;
+  ASSERT_EQ(read(ready[0], &c, 1), 1);
+  kill(child, SIGKILL);
+  int status = 0;
+  waitpid(child, &status, 0);
+  close(ready[0]);
+  close(ready[1]);
+
+  auto m = NewSimulatedMachine(state, nullptr);
+  ASSERT_EQ(m->simulated()->Update([](MachineState& s) {
+    s.held_open.insert("after");
+    return true;
+  }),
+            kOk);
+  MachineState s;
+  ASSERT_EQ(m->simulated()->Load(&s), kOk);
+  EXPECT_EQ(s.held_open, std::set<std::string>{"after"});
+
+  struct stat st;
+  ASSERT_EQ(stat(state.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0700u);
+  for (const fs::directory_entry& e : fs::directory_iterator(state)) {
+    ASSERT_EQ(stat(e.path().c_str(), &st), 0);
+    if (S_ISREG(st.st_mode)) EXPECT_EQ(st.st_mode & 0777, 0600u) << e.path();
+    EXPECT_NE(e.path().extension(), ".tmp") << e.path();
+  }
+}
+#endif
 
 }  // namespace
 }  // namespace tw::sim

@@ -84,8 +84,9 @@ class SimWmiConnection final : public WmiConnection {
 
   Status ExecQuery(const std::u16string& wql, std::vector<WmiRow>* rows) override {
     rows->clear();
-    MachineState s;
-    if (machine_.Load(&s) != kOk) return 0x80041001;  // WBEM_E_FAILED
+    std::shared_ptr<const MachineState> s_now;
+    if (machine_.Current(&s_now) != kOk) return 0x80041001;  // WBEM_E_FAILED
+    const MachineState& s = *s_now;
     std::u16string q = Trim(wql);
     std::u16string select = u"SELECT * FROM ";
     if (StartsWithNoCase(q, select)) return Select(s, Trim(q.substr(select.size())), rows);

@@ -3,6 +3,7 @@
 // set up on the machine (listed, never made here).
 #include <algorithm>
 #include <map>
+#include <mutex>
 
 #include "base/text.h"
 #include "platform/sim/nfs_provider.h"
@@ -32,6 +33,7 @@ class SimWNet final : public WNet {
 
   Status UseConnection(const NetResourceRequest& r, const char16_t* password, const char16_t* user, uint32_t flags,
                        uint32_t access_chars, std::u16string* access_name) override {
+    std::lock_guard<std::mutex> hold(mutex_);
     if (r.type != kResourceTypeDisk) return kErrInvalidParameter;
     if (r.provider != kNfsProviderName) return kErrBadProvider;
     std::map<std::string, std::string> options;
@@ -91,6 +93,7 @@ class SimWNet final : public WNet {
   }
 
   Status CancelConnection2(const std::u16string& name, uint32_t flags, bool force) override {
+    std::lock_guard<std::mutex> hold(mutex_);
     Status status = kErrNotConnected;
     std::string n = Utf16ToUtf8(name);
     Status st = machine_.Update([&](MachineState& s) {
@@ -114,10 +117,12 @@ class SimWNet final : public WNet {
   }
 
   Status GetConnection(const std::u16string& local_name, uint32_t capacity_chars, std::u16string* remote) override {
+    std::lock_guard<std::mutex> hold(mutex_);
     char letter;
     if (!DriveText(local_name, &letter)) return kErrBadDevice;
-    MachineState s;
-    if (Status st = machine_.Load(&s)) return st;
+    std::shared_ptr<const MachineState> s_now;
+    if (Status st = machine_.Current(&s_now)) return st;
+    const MachineState& s = *s_now;
     for (const NetConnection& c : s.net_connections) {
       if (c.local != std::string(1, letter) + ":") continue;
       std::u16string r = Utf8ToUtf16(c.remote);
@@ -129,9 +134,11 @@ class SimWNet final : public WNet {
   }
 
   Status OpenEnum(uint32_t scope, uint32_t type, uint32_t usage, WNetEnumHandle* handle) override {
+    std::lock_guard<std::mutex> hold(mutex_);
     if (scope != kResourceConnected && scope != kResourceRemembered) return kErrInvalidParameter;
-    MachineState s;
-    if (Status st = machine_.Load(&s)) return st;
+    std::shared_ptr<const MachineState> s_now;
+    if (Status st = machine_.Current(&s_now)) return st;
+    const MachineState& s = *s_now;
     std::vector<NetResource> entries;
     for (const NetConnection& c : s.net_connections) {
       if (scope == kResourceConnected ? !c.connected : !c.remembered) continue;
@@ -155,6 +162,7 @@ class SimWNet final : public WNet {
 
   Status EnumResource(WNetEnumHandle handle, uint32_t* count, uint32_t buffer_bytes,
                       std::vector<NetResource>* entries) override {
+    std::lock_guard<std::mutex> hold(mutex_);
     entries->clear();
     auto it = enums_.find(handle);
     if (it == enums_.end()) return kErrInvalidHandle;
@@ -175,7 +183,10 @@ class SimWNet final : public WNet {
     return kOk;
   }
 
-  Status CloseEnum(WNetEnumHandle handle) override { return enums_.erase(handle) ? kOk : kErrInvalidHandle; }
+  Status CloseEnum(WNetEnumHandle handle) override {
+    std::lock_guard<std::mutex> hold(mutex_);
+    return enums_.erase(handle) ? kOk : kErrInvalidHandle;
+  }
 
  private:
   static bool ParseNumber(const std::string& t, uint64_t* v) {
@@ -192,6 +203,7 @@ class SimWNet final : public WNet {
 
   SimMachine& machine_;
   std::map<WNetEnumHandle, std::pair<std::vector<NetResource>, size_t>> enums_;
+  std::mutex mutex_;  // guards the tables: Explorer calls from several threads
   WNetEnumHandle next_ = 0x7000;
 };
 

@@ -75,6 +75,7 @@ class RecordingDeviceIo final : public DeviceIo {
   Status Control(Handle handle, uint32_t code, const void* in, uint32_t in_len, void* out, uint32_t out_len,
                  uint32_t* returned) override;
   void Close(Handle handle) override;
+  uint64_t ChangeCount() override { return inner_.ChangeCount(); }
 
   struct Request {
     Handle handle;

@@ -2,6 +2,8 @@
 
 #include <new>
 
+#include "shellext/win/com_object.h"
+
 namespace tw::shellext::win {
 
 STDMETHODIMP CClassFactory::QueryInterface(REFIID iid, void** out) {
@@ -22,16 +24,18 @@ STDMETHODIMP_(ULONG) CClassFactory::Release() {
 }
 
 STDMETHODIMP CClassFactory::CreateInstance(IUnknown* outer, REFIID iid, void** out) {
-  if (!out) return E_POINTER;
-  *out = nullptr;
-  // An outer object may only ask for the inner IUnknown.
-  if (outer && !IsEqualIID(iid, IID_IUnknown)) return CLASS_E_NOAGGREGATION;
-  IUnknown* inner = nullptr;
-  HRESULT hr = create_(outer, &inner);
-  if (FAILED(hr)) return hr;
-  hr = inner->QueryInterface(iid, out);
-  inner->Release();
-  return hr;
+  return Guarded([&]() -> HRESULT {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    // An outer object may only ask for the inner IUnknown.
+    if (outer && !IsEqualIID(iid, IID_IUnknown)) return CLASS_E_NOAGGREGATION;
+    IUnknown* inner = nullptr;
+    HRESULT hr = create_(outer, &inner);
+    if (FAILED(hr)) return hr;
+    hr = inner->QueryInterface(iid, out);
+    inner->Release();
+    return hr;
+  });
 }
 
 STDMETHODIMP CClassFactory::LockServer(BOOL lock) {

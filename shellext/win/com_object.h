@@ -7,7 +7,22 @@
 #include <windows.h>
 #include <objbase.h>
 
+#include <new>
+
 namespace tw::shellext::win {
+
+// A COM method's body: no C++ exception, an allocation failure included,
+// may cross into the caller (Explorer has no handler for it).
+template <typename Body>
+HRESULT Guarded(Body body) noexcept {
+  try {
+    return body();
+  } catch (const std::bad_alloc&) {
+    return E_OUTOFMEMORY;
+  } catch (...) {
+    return E_UNEXPECTED;
+  }
+}
 
 class CComObjectRoot {
  public:

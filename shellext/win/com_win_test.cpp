@@ -522,6 +522,51 @@ TEST_F(ProtectedComTest, OverlaysMarkLockedAndUnlockedItems) {
   unlock->Release();
 }
 
+// Explorer asks for overlays and menus from several threads at once; the
+// objects make their machine on the first call, whichever thread makes it.
+TEST_F(ProtectedComTest, EightThreadsAskForOverlaysAndMenusAtOnce) {
+  IShellIconOverlayIdentifier* lock = nullptr;
+  IShellIconOverlayIdentifier* unlock = nullptr;
+  ASSERT_EQ(CoCreateInstance(kClsidVornickIconLock, nullptr, CLSCTX_INPROC_SERVER, IID_IShellIconOverlayIdentifier,
+                             reinterpret_cast<void**>(&lock)),
+            S_OK);
+  ASSERT_EQ(CoCreateInstance(kClsidVornickIconUnLock, nullptr, CLSCTX_INPROC_SERVER,
+                             IID_IShellIconOverlayIdentifier, reinterpret_cast<void**>(&unlock)),
+            S_OK);
+  struct Shared {
+    IShellIconOverlayIdentifier *lock, *unlock;
+    LONG wrong = 0;
+  } shared{lock, unlock};
+  auto work = [](void* arg) -> DWORD {
+    auto* sh = static_cast<Shared*>(arg);
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    for (int i = 0; i < 40; ++i) {
+      LONG bad = (sh->lock->IsMemberOf(L"P:\\docs", FILE_ATTRIBUTE_DIRECTORY) != S_OK) +
+                 (sh->unlock->IsMemberOf(L"P:\\docs\\a.txt", 0) != S_OK) +
+                 (sh->lock->IsMemberOf(L"P:\\docs\\b.txt", 0) != S_FALSE) +
+                 (sh->unlock->IsMemberOf(L"C:\\windows\\win.ini", 0) != S_FALSE);
+      if (i % 4 == 0) {
+        IContextMenu* handler = NewHandler({L"P:\\docs\\a.txt"});
+        HMENU menu = ShellMenu();
+        bad += !handler || handler->QueryContextMenu(menu, 1, 100, 200, CMF_NORMAL) != MAKE_HRESULT(0, 0, 10) ||
+               GetMenuItemCount(menu) != 5;
+        if (handler) handler->Release();
+        DestroyMenu(menu);
+      }
+      InterlockedExchangeAdd(&sh->wrong, bad);
+    }
+    CoUninitialize();
+    return 0;
+  };
+  std::vector<HANDLE> threads;
+  for (int t = 0; t < 8; ++t) threads.push_back(CreateThread(nullptr, 0, work, &shared, 0, nullptr));
+  WaitForMultipleObjects(static_cast<DWORD>(threads.size()), threads.data(), TRUE, 60000);
+  for (HANDLE h : threads) CloseHandle(h);
+  EXPECT_EQ(shared.wrong, 0);
+  lock->Release();
+  unlock->Release();
+}
+
 }  // namespace
 }  // namespace tw::shellext::win
 

@@ -6,6 +6,7 @@
 #include "platform/win32/win32_ports.h"
 #include "shellext/registration_table.h"
 #include "shellext/win/com_ids.h"
+#include "shellext/win/com_object.h"
 #include "shellext/win/module.h"
 
 using tw::shellext::win::CVornickShlModule;
@@ -48,37 +49,41 @@ extern "C" HRESULT WINAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** o
 }
 
 extern "C" HRESULT WINAPI DllRegisterServer() {
-  SystemLocaleScope locale;
-  auto registry = tw::NewWin32Registry();
-  HRESULT hr = FromStatus(tw::shellext::RegisterEntries(*registry, ModulePath()));
-  if (FAILED(hr)) return hr;
-  ITypeLib* lib = nullptr;
-  std::wstring path = CVornickShlModule::Get().module_path();
-  hr = LoadTypeLibEx(path.c_str(), REGKIND_NONE, &lib);
-  if (FAILED(hr)) return hr;
-  hr = RegisterTypeLib(lib, &path[0], nullptr);
-  lib->Release();
-  return hr;
+  return Guarded([&]() -> HRESULT {
+    SystemLocaleScope locale;
+    auto registry = tw::NewWin32Registry();
+    HRESULT hr = FromStatus(tw::shellext::RegisterEntries(*registry, ModulePath()));
+    if (FAILED(hr)) return hr;
+    ITypeLib* lib = nullptr;
+    std::wstring path = CVornickShlModule::Get().module_path();
+    hr = LoadTypeLibEx(path.c_str(), REGKIND_NONE, &lib);
+    if (FAILED(hr)) return hr;
+    hr = RegisterTypeLib(lib, &path[0], nullptr);
+    lib->Release();
+    return hr;
+  });
 }
 
 extern "C" HRESULT WINAPI DllUnregisterServer() {
-  SystemLocaleScope locale;
-  auto registry = tw::NewWin32Registry();
-  HRESULT hr = FromStatus(tw::shellext::UnregisterEntries(*registry, tw::shellext::EntrySet::kClasses));
-  if (FAILED(hr)) return hr;
-  // The library's own identity decides what is removed.
-  ITypeLib* lib = nullptr;
-  hr = LoadTypeLibEx(CVornickShlModule::Get().module_path().c_str(), REGKIND_NONE, &lib);
-  if (FAILED(hr)) return hr;
-  TLIBATTR* attr = nullptr;
-  hr = lib->GetLibAttr(&attr);
-  if (SUCCEEDED(hr)) {
-    hr = UnRegisterTypeLib(attr->guid, attr->wMajorVerNum, attr->wMinorVerNum, attr->lcid, attr->syskind);
-    // Already gone counts as removed.
-    if (hr == TYPE_E_REGISTRYACCESS || hr == TYPE_E_CANTLOADLIBRARY) hr = S_OK;
-    lib->ReleaseTLibAttr(attr);
-  }
-  lib->Release();
-  if (FAILED(hr)) return hr;
-  return FromStatus(tw::shellext::UnregisterEntries(*registry, tw::shellext::EntrySet::kModule));
+  return Guarded([&]() -> HRESULT {
+    SystemLocaleScope locale;
+    auto registry = tw::NewWin32Registry();
+    HRESULT hr = FromStatus(tw::shellext::UnregisterEntries(*registry, tw::shellext::EntrySet::kClasses));
+    if (FAILED(hr)) return hr;
+    // The library's own identity decides what is removed.
+    ITypeLib* lib = nullptr;
+    hr = LoadTypeLibEx(CVornickShlModule::Get().module_path().c_str(), REGKIND_NONE, &lib);
+    if (FAILED(hr)) return hr;
+    TLIBATTR* attr = nullptr;
+    hr = lib->GetLibAttr(&attr);
+    if (SUCCEEDED(hr)) {
+      hr = UnRegisterTypeLib(attr->guid, attr->wMajorVerNum, attr->wMinorVerNum, attr->lcid, attr->syskind);
+      // Already gone counts as removed.
+      if (hr == TYPE_E_REGISTRYACCESS || hr == TYPE_E_CANTLOADLIBRARY) hr = S_OK;
+      lib->ReleaseTLibAttr(attr);
+    }
+    lib->Release();
+    if (FAILED(hr)) return hr;
+    return FromStatus(tw::shellext::UnregisterEntries(*registry, tw::shellext::EntrySet::kModule));
+  });
 }

@@ -8,6 +8,7 @@
 #include "resources/resource_ids.h"
 #include "shellext/win/class_factory.h"
 #include "shellext/win/com_ids.h"
+#include "shellext/win/com_object.h"
 
 namespace tw::shellext::win {
 
@@ -55,19 +56,21 @@ HBITMAP CVornickShlModule::menu_bitmap(int id) const {
 }
 
 HRESULT CVornickShlModule::GetClassObject(REFCLSID clsid, REFIID iid, void** out) {
-  if (!out) return E_POINTER;
-  *out = nullptr;
-  for (ClassEntry& c : classes_) {
-    if (!IsEqualCLSID(clsid, *c.clsid)) continue;
-    EnterCriticalSection(&lock_);
-    StartUp();
-    if (!c.factory) c.factory = new (std::nothrow) CClassFactory(c.create);
-    IClassFactory* factory = c.factory;
-    LeaveCriticalSection(&lock_);
-    if (!factory) return E_OUTOFMEMORY;
-    return factory->QueryInterface(iid, out);
-  }
-  return CLASS_E_CLASSNOTAVAILABLE;
+  return Guarded([&]() -> HRESULT {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    for (ClassEntry& c : classes_) {
+      if (!IsEqualCLSID(clsid, *c.clsid)) continue;
+      EnterCriticalSection(&lock_);
+      StartUp();
+      if (!c.factory) c.factory = new (std::nothrow) CClassFactory(c.create);
+      IClassFactory* factory = c.factory;
+      LeaveCriticalSection(&lock_);
+      if (!factory) return E_OUTOFMEMORY;
+      return factory->QueryInterface(iid, out);
+    }
+    return CLASS_E_CLASSNOTAVAILABLE;
+  });
 }
 
 }  // namespace tw::shellext::win

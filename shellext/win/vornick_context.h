@@ -6,6 +6,7 @@
 #include <shlobj.h>
 
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "platform/machine.h"
@@ -35,10 +36,12 @@ class CVornickContext final : public CComObjectRoot,
 
  private:
   void* FindInterface(REFIID iid) override;
-  // The machine is made on first use, on the thread that uses the object.
+  // The machine is made on first use, by whichever thread comes first.
   ProtectedDrive& drive();
+  std::u16string path();
 
   CTypeInfoHolder type_info_;
+  std::mutex mutex_;  // the members below: the shell may call from several threads
   std::u16string path_;
   int unlocked_ = 0;
   std::unique_ptr<Machine> machine_;

@@ -20,14 +20,26 @@ void* CVornickIcon<Interface, Kind>::FindInterface(REFIID iid) {
 }
 
 template <typename Interface, Overlay Kind>
-STDMETHODIMP CVornickIcon<Interface, Kind>::IsMemberOf(LPCWSTR path, DWORD) {
-  if (!path) return E_INVALIDARG;
+OverlayState* CVornickIcon<Interface, Kind>::state() {
+  if (OverlayState* s = ready_.load(std::memory_order_acquire)) return s;
+  std::lock_guard<std::mutex> hold(making_);
   if (!state_) {
     machine_ = NewMachine(nullptr);
     drive_ = std::make_unique<ProtectedDrive>(machine_->platform());
     state_ = std::make_unique<OverlayState>(*drive_, *machine_->platform().clock);
+    ready_.store(state_.get(), std::memory_order_release);
   }
-  return state_->IsMember(Kind, fw::FromWide(path)) ? S_OK : S_FALSE;
+  return state_.get();
+}
+
+template <typename Interface, Overlay Kind>
+STDMETHODIMP CVornickIcon<Interface, Kind>::IsMemberOf(LPCWSTR path, DWORD) {
+  return Guarded([&]() -> HRESULT {
+    if (!path) return E_INVALIDARG;
+    OverlayState* overlays = state();
+    if (!overlays) return E_FAIL;
+    return overlays->IsMember(Kind, fw::FromWide(path)) ? S_OK : S_FALSE;
+  });
 }
 
 template <typename Interface, Overlay Kind>

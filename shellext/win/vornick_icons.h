@@ -5,7 +5,9 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <atomic>
 #include <memory>
+#include <mutex>
 
 #include "platform/machine.h"
 #include "shellext/overlay_state.h"
@@ -30,12 +32,17 @@ class CVornickIcon final : public CComObjectRoot, public Interface, public IShel
 
  private:
   void* FindInterface(REFIID iid) override;
+  // Made once, on first use, whichever thread comes first; null when the
+  // machine cannot be made.
+  OverlayState* state();
 
   IID iid_;
   CTypeInfoHolder type_info_;
   std::unique_ptr<Machine> machine_;
   std::unique_ptr<ProtectedDrive> drive_;
   std::unique_ptr<OverlayState> state_;
+  std::mutex making_;
+  std::atomic<OverlayState*> ready_{nullptr};
 };
 
 using CVornickIconLock = CVornickIcon<IVornickIconLock, Overlay::kLocked>;

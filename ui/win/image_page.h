@@ -3,8 +3,9 @@
 // wizard model's decision (WizardFlow), and the page only asks the sheet to
 // show that page (message 0x8068) and cancels the sheet's own move.
 //
-// Header-only so that the iSCSI pages (iscsi/win) share it without a link
-// cycle with the sheet that hosts them.
+// Here, below the device and iSCSI windows, and header-only, so that the
+// iSCSI pages (iscsi/win) share it without reaching up into devices/win
+// and without a link cycle with the sheet that hosts them.
 #pragma once
 
 #include <string>

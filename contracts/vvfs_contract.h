@@ -1,12 +1,13 @@
 // What crosses the boundary to the protected-volume file system driver:
 // its I/O controls and request layouts. Included by the extension's
 // client side and by the simulated driver, so both read one definition.
+// Below both: it includes nothing but the other driver contracts.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
-#include "storagebus/driver_contract.h"
+#include "contracts/storage_drivers.h"
 
 namespace tw::vvfs {
 
