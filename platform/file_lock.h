@@ -35,9 +35,13 @@ class FileLock {
   // A counter of the file; 0 when it was never written.
   uint64_t ReadCounter(int slot);
   bool WriteCounter(int slot, uint64_t value);
+  // The same read without a system call where the build can map the file
+  // (natively); a writer bumps a counter only after its change is complete.
+  uint64_t PeekCounter(int slot);
 
  private:
   intptr_t handle_;
+  const void* view_ = nullptr;  // the counters, mapped shared, or null
 };
 
 // Creates `folder` (and its parents) when missing; the folder itself is made

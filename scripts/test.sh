@@ -57,12 +57,27 @@ if [[ -x $ROOT/build/ci-native/bench/device_list_bench ]]; then
   if [[ -x $ROOT/build/ci-native/shellext/overlay_bench ]]; then
     "$ROOT/build/ci-native/shellext/overlay_bench" 10000 || failed+=("overlay benchmark")
   fi
+  if [[ -x $ROOT/build/ci-native/bench/machine_load_bench ]]; then
+    "$ROOT/build/ci-native/bench/machine_load_bench" 8 50 || failed+=("machine load benchmark")
+  fi
   if [[ -x $ROOT/build/ci-native/bench/discovery_bench ]]; then
     "$ROOT/scripts/tgt-peer.sh" start >/dev/null &&
       "$ROOT/build/ci-native/bench/discovery_bench" "127.0.0.1:${TW_TGT_PORT:-13260}" 50 ||
       failed+=("discovery benchmark")
     "$ROOT/scripts/tgt-peer.sh" stop >/dev/null || true
   fi
+fi
+# ThreadSanitizer over the simulated machine and the extension's core, in a
+# small tree of its own (only the thread tests are built).
+section "threads: build"
+tsan=$ROOT/build/ci-tsan
+CC=clang CXX=clang++ configure_tree "$tsan" -DTW_TSAN=ON
+if cmake --build "$tsan" -j "$JOBS" --target sim_tests shellext_thread_tests; then
+  section "threads: tests"
+  (cd "$tsan" && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -R '^(sim_tests|shellext_thread_tests)$' --timeout 300) ||
+    failed+=("thread tests")
+else
+  failed+=("threads build")
 fi
 CC=clang CXX=clang++ run_tree sanitized "$ROOT/build/ci-asan" -DTW_SANITIZE=ON -DTW_FUZZ=ON
 if (cd "$ROOT/build/ci-asan" && ctest -N -L fuzz 2>/dev/null | grep 'Test #' >/dev/null); then
@@ -83,6 +98,22 @@ if [[ -x $ROOT/build/ci-native/console/tarnwick && -f $ROOT/build/ci-win/app/app
     (cd "$ROOT/build/ci-win/app" && TW_SHARED_STATE="Z:${shared//\//\\}\\state" \
       wine app_win_tests.exe --gtest_filter='SharedMachine.*' --gtest_color=no | tr -d '\r' | tail -3); then :
   else failed+=("shared machine"); fi
+  rm -rf "$shared"
+fi
+# One lock for both worlds: a native program and a Windows program under Wine
+# change one machine at once, and neither loses a change.
+if [[ -x $ROOT/build/ci-native/platform/sim/sim_tests && -f $ROOT/build/ci-win/platform/sim/sim_tests.exe ]]; then
+  section "shared machine: native and Windows programs at once"
+  shared=$(mktemp -d)
+  filter=--gtest_filter=SharedMachineTest.NativeAndWindowsProgramsAtOnce
+  (cd "$ROOT/build/ci-win/platform/sim" && TW_SHARED_STATE="Z:${shared//\//\\}\\state" wine sim_tests.exe $filter \
+    --gtest_color=no | tr -d '\r' | grep -E '^(windows:|\[  (PASSED|FAILED))') &
+  wine_side=$!
+  TW_SHARED_STATE="$shared/state" TW_SHARED_WAIT=1 "$ROOT/build/ci-native/platform/sim/sim_tests" $filter --gtest_color=no |
+    grep -E '^(native:|\[  (PASSED|FAILED))' || failed+=("shared machine: native side")
+  wait $wine_side || failed+=("shared machine: Windows side")
+  TW_SHARED_STATE="$shared/state" TW_SHARED_EXPECT=1200 "$ROOT/build/ci-native/platform/sim/sim_tests" $filter \
+    --gtest_color=no >/dev/null || failed+=("shared machine: changes lost")
   rm -rf "$shared"
 fi
 if [[ -f $ROOT/build/ci-win/app/startup_bench.exe ]]; then

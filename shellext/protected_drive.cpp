@@ -86,8 +86,11 @@ Status ProtectedDrive::ProbeItem(const std::u16string& path) {
 }
 
 bool ProtectedDrive::QueryProtectionState(const std::u16string& path, ItemState* state) {
+  // Backup semantics open files and folders alike, so the overlay query (one
+  // per item the shell shows) needs no attribute lookup first.
   Handle h;
-  if (Open(path, kFileReadAttributes, &h) != kOk) return false;
+  if (p_.device_io->Open(path, kFileReadAttributes, kShareAll, kOpenExisting, kFileFlagBackupSemantics, &h) != kOk)
+    return false;
   ScopedHandle closer(*p_.device_io, h);
   uint8_t reply[vvfs::state::kSize] = {};
   uint32_t got = 0;

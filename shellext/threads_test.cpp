@@ -71,7 +71,9 @@ TEST(ExtensionThreads, EightThreadsShareOneMachineAndOneOverlayCache) {
           }
           case 3: {  // a disk in its own slot, and a value of its own
             uint8_t slot = static_cast<uint8_t>(t);
-            failed += bus.PlugDevice(tw::testing::NewImageRecord(slot, folder.Win32Path("d" + std::to_string(t)))) != kOk;
+            DeviceRecord disk = tw::testing::NewImageRecord(slot, folder.Win32Path("d" + std::to_string(t)));
+            disk.set_create_new(i == 0);
+            failed += bus.PlugDevice(disk) != kOk;
             DeviceRecord r;
             failed += bus.QueryDevice(slot, &r) != kOk || !r.in_use();
             failed += bus.UnplugDevice(slot) != kOk;

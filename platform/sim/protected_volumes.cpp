@@ -69,46 +69,6 @@ bool SameUser(const std::string& a, const std::string& b) { return EqualsNoCase(
 
 }  // namespace
 
-bool ProtectedItemKey(const std::u16string& path, char* letter, std::string* key) {
-  if (path.size() < 2 || path[1] != u':') return false;
-  char16_t c = path[0] & ~0x20;
-  if (c < u'A' || c > u'Z') return false;
-  if (path.size() > 2 && path[2] != u'\\') return false;
-  *letter = static_cast<char>(c);
-  std::string k;
-  size_t b = 2;
-  while (b < path.size()) {
-    size_t e = path.find(u'\\', b + 1);
-    if (e == std::u16string::npos) e = path.size();
-    std::u16string part = path.substr(b + 1, e - b - 1);
-    if (part == u".." || part.find(u'/') != std::u16string::npos) return false;
-    if (!part.empty() && part != u".") k += "\\" + Utf16ToUtf8(ToLowerAscii(part));
-    b = e;
-  }
-  *key = k.empty() ? "\\" : k;
-  return true;
-}
-
-ProtectedVolumes::ProtectedVolumes(fs::path state_folder)
-    : folder_(std::move(state_folder)),
-      state_(folder_, "vvfs.state", kProtectedStateSlot, ParseProtectedState, SerializeProtectedState) {}
-
-fs::path ProtectedVolumes::Root(char letter) const { return folder_ / "vvfs" / std::string(1, letter); }
-
-fs::path ProtectedVolumes::UserFolder(char letter, const std::string& user) const {
-  return folder_ / "vvfs" / (std::string(1, letter) + "-users") / fs::u8path(user);
-}
-
-bool ProtectedVolumes::HostPath(const ProtectedState& state, const std::u16string& path, fs::path* host) const {
-  char letter;
-  std::string key;
-  if (!ProtectedItemKey(path, &letter, &key) || !state.volumes.count(letter)) return false;
-  // The key is lower case; the host file keeps the case it was made with.
-  fs::path p = AppendWin32Path(Root(letter), path.size() > 3 ? path.substr(3) : u"");
-  *host = p;
-  return true;
-}
-
 namespace {
 
 Status ParseProtectedState(const std::string& text, ProtectedState* state, std::string* why) {
@@ -164,6 +124,47 @@ std::string SerializeProtectedState(const ProtectedState& state) {
 
 }  // namespace
 
+bool ProtectedItemKey(const std::u16string& path, char* letter, std::string* key) {
+  if (path.size() < 2 || path[1] != u':') return false;
+  char16_t c = path[0] & ~0x20;
+  if (c < u'A' || c > u'Z') return false;
+  if (path.size() > 2 && path[2] != u'\\') return false;
+  *letter = static_cast<char>(c);
+  std::string k;
+  size_t b = 2;
+  while (b < path.size()) {
+    size_t e = path.find(u'\\', b + 1);
+    if (e == std::u16string::npos) e = path.size();
+    std::u16string part = path.substr(b + 1, e - b - 1);
+    if (part == u".." || part.find(u'/') != std::u16string::npos) return false;
+    if (!part.empty() && part != u".") k += "\\" + Utf16ToUtf8(ToLowerAscii(part));
+    b = e;
+  }
+  *key = k.empty() ? "\\" : k;
+  return true;
+}
+
+ProtectedVolumes::ProtectedVolumes(fs::path state_folder)
+    : folder_(std::move(state_folder)),
+      state_(folder_, "vvfs.state", kProtectedStateSlot, ParseProtectedState, SerializeProtectedState) {}
+
+fs::path ProtectedVolumes::Root(char letter) const { return folder_ / "vvfs" / std::string(1, letter); }
+
+fs::path ProtectedVolumes::UserFolder(char letter, const std::string& user) const {
+  return folder_ / "vvfs" / (std::string(1, letter) + "-users") / fs::u8path(user);
+}
+
+bool ProtectedVolumes::HostPath(const ProtectedState& state, const std::u16string& path, fs::path* host) const {
+  char letter;
+  std::string key;
+  if (!ProtectedItemKey(path, &letter, &key) || !state.volumes.count(letter)) return false;
+  // The key is lower case; the host file keeps the case it was made with.
+  fs::path p = AppendWin32Path(Root(letter), path.size() > 3 ? path.substr(3) : u"");
+  *host = p;
+  return true;
+}
+
+
 Status ProtectedVolumes::Current(std::shared_ptr<const ProtectedState>* state) {
   std::string why;
   return state_.Read(state, &why);
@@ -194,9 +195,10 @@ Status ProtectedVolumes::OpenItem(const std::u16string& path, uint32_t flags) {
   fs::path host;
   if (!HostPath(*s, path, &host)) return kErrFileNotFound;
   std::error_code ec;
-  if (!fs::exists(host, ec)) return fs::is_directory(host.parent_path(), ec) ? kErrFileNotFound : kErrPathNotFound;
+  fs::file_status item = fs::status(host, ec);
+  if (!fs::exists(item)) return fs::is_directory(host.parent_path(), ec) ? kErrFileNotFound : kErrPathNotFound;
   // As on Windows: a folder opens only with backup semantics.
-  if (fs::is_directory(host, ec) && !(flags & kFileFlagBackupSemantics)) return kErrAccessDenied;
+  if (fs::is_directory(item) && !(flags & kFileFlagBackupSemantics)) return kErrAccessDenied;
   return kOk;
 }
 

@@ -46,8 +46,8 @@ class SimFileItems final : public FileItems {
 
  private:
   bool HostFor(const std::u16string& path, fs::path* host) {
-    ProtectedState s;
-    if (protected_.Load(&s) == kOk && protected_.HostPath(s, path, host)) return true;
+    std::shared_ptr<const ProtectedState> s;
+    if (protected_.Current(&s) == kOk && protected_.HostPath(*s, path, host)) return true;
     std::string h = HostPathFor(path, machine_.folder().u8string());
     if (h.empty()) return false;
     *host = fs::u8path(h);

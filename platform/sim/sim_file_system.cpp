@@ -95,9 +95,9 @@ class SimFileSystem final : public FileSystem {
     DriveView v = Lookup(s, letter);
     constexpr uint32_t kBasic = 0x0000001F;  // case-preserving, Unicode, ACLs...
     *serial = 0x5A5A0000u | static_cast<uint32_t>(letter);
-    ProtectedState protected_state;
-    if (protected_.Load(&protected_state) == kOk && protected_state.volumes.count(letter)) {
-      *label = Utf8ToUtf16(protected_state.volumes[letter].label);
+    std::shared_ptr<const ProtectedState> protected_state;
+    if (protected_.Current(&protected_state) == kOk && protected_state->volumes.count(letter)) {
+      *label = Utf8ToUtf16(protected_state->volumes.at(letter).label);
       *file_system = u"VVFS";
       *flags = kBasic;
       return kOk;

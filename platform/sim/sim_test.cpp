@@ -2,6 +2,10 @@
 // half-read, and maps paths and letters as Windows would.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -92,11 +96,16 @@ TEST(SimMachineTest, TwoProgramsShareOneMachineAndACorruptFileFailsClearly) {
   EXPECT_EQ(seen.held_open.count("D:"), 1u);
   EXPECT_FALSE(fs::exists(a.sim().state_file().string() + ".tmp"));
 
+  // A file damaged behind the programs' backs (not through a request) is
+  // refused by the next program that reads it and by the next change.
   { std::ofstream(a.sim().state_file(), std::ios::trunc) << "tarnwick-sim-machine 1\nadapter 1\n"; }
+  auto next = NewSimulatedMachine(a.folder.path() / "state", nullptr);
   Handle h;
-  EXPECT_EQ(a.platform.device_io->Open(kAdapterInterfacePath, kGenericRead | kGenericWrite, 3, kOpenExisting, 0, &h),
+  EXPECT_EQ(next->platform().device_io->Open(kAdapterInterfacePath, kGenericRead | kGenericWrite, 3, kOpenExisting, 0, &h),
             kErrFileCorrupt);
   EXPECT_EQ(h, kInvalidHandle);
+  EXPECT_NE(next->simulated()->last_error().find("checksum"), std::string::npos);
+  EXPECT_EQ(a.sim().Update([](MachineState&) { return true; }), kErrFileCorrupt);
   EXPECT_NE(a.sim().last_error().find("checksum"), std::string::npos);
 }
 
@@ -190,6 +199,53 @@ TEST(SharedMachineTest, ConcurrentChangesAreNeverLost) {
   ASSERT_EQ(shared->simulated()->Load(&cached), kOk);
   EXPECT_EQ(cached.held_open.size(), end.held_open.size());
   EXPECT_GE(shared->simulated()->generation(), uint64_t{kThreads * kChanges});
+}
+
+// The test command runs this from a native process and from a Windows
+// program under Wine at once, on one folder (TW_SHARED_STATE): each side's
+// lock must hold the other off, so that no change of either gets lost.
+TEST(SharedMachineTest, NativeAndWindowsProgramsAtOnce) {
+  const char* folder = std::getenv("TW_SHARED_STATE");
+  if (!folder) GTEST_SKIP() << "run by scripts/test.sh with the other world beside it";
+#ifdef _WIN32
+  const std::string mine = "windows", other = "native";
+#else
+  const std::string mine = "native", other = "windows";
+#endif
+  auto machine = NewSimulatedMachine(fs::u8path(folder), nullptr);
+  SimMachine& m = *machine->simulated();
+  auto count = [&](const std::string& tag) {
+    std::shared_ptr<const MachineState> s;
+    EXPECT_EQ(m.Current(&s), kOk) << m.last_error();
+    return s ? std::count_if(s->held_open.begin(), s->held_open.end(),
+                             [&](const std::string& n) { return n.compare(0, tag.size() + 1, tag + "-") == 0; })
+             : 0;
+  };
+  if (const char* total = std::getenv("TW_SHARED_EXPECT")) {  // the check after both have run
+    EXPECT_EQ(count("native") + count("windows"), std::atoi(total));
+    return;
+  }
+  // The native side starts once the other is under way, so that they overlap.
+  for (int i = 0; i < 600 && std::getenv("TW_SHARED_WAIT") && count(other) == 0; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  const auto before = count(other);
+  constexpr int kThreads = 4, kChanges = 150;
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t)
+    threads.emplace_back([&, t] {
+      for (int i = 0; i < kChanges; ++i)
+        EXPECT_EQ(m.Update([&](MachineState& s) {
+          s.held_open.insert(mine + "-" + std::to_string(t) + "-" + std::to_string(i));
+          return true;
+        }),
+                  kOk);
+    });
+  for (std::thread& t : threads) t.join();
+  EXPECT_EQ(count(mine), kThreads * kChanges);
+  const auto during = count(other) - before;
+  std::printf("%s: %d changes made while %ld of the other side's came in\n", mine.c_str(), kThreads * kChanges,
+              static_cast<long>(during));
+  if (std::getenv("TW_SHARED_WAIT")) EXPECT_GT(during, 0) << "the two sides did not overlap";
 }
 
 #ifndef _WIN32

@@ -126,6 +126,10 @@ StateFile::Stamp StateFile::Now() {
 
 bool StateFile::Changed() { return !(Now() == remembered_); }
 
+bool StateFile::SurelyUnchanged() {
+  return lock_ && remembered_.valid && remembered_.generation != 0 && lock_->PeekCounter(slot_) == remembered_.generation;
+}
+
 bool StateFile::ReadText(std::string* text, bool* exists) {
   std::error_code ec;
   *exists = fs::exists(path_, ec);

@@ -74,6 +74,11 @@ class StateFile {
 
   // Within a request: whether the file may differ from what Remember() saw.
   bool Changed();
+  // Without a request, holding only mutex(): true when no program wrote the
+  // file since Remember() (by its generation alone, so without a system
+  // call; a hand edit is noticed by the next change).
+  bool SurelyUnchanged();
+  std::mutex& mutex() { return mutex_; }
   // Within a request: the file's text; *exists false for a missing file.
   bool ReadText(std::string* text, bool* exists);
   // Within a request: notes the file as it is now, as the cached copy.
@@ -115,6 +120,13 @@ class SharedState {
 
   // The state as it is now; never changed in place (a change makes a new one).
   Status Read(std::shared_ptr<const State>* state, std::string* why) {
+    {
+      std::lock_guard<std::mutex> hold(file_.mutex());
+      if (current_ && file_.SurelyUnchanged()) {
+        *state = current_;
+        return kOk;
+      }
+    }
     StateFile::Request request(file_, false);
     if (Status st = Refresh(request, why)) return st;
     *state = current_;

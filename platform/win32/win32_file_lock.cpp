@@ -59,6 +59,8 @@ uint64_t FileLock::ReadCounter(int slot) {
   return v;
 }
 
+uint64_t FileLock::PeekCounter(int slot) { return ReadCounter(slot); }
+
 bool FileLock::WriteCounter(int slot, uint64_t value) {
   unsigned char b[8];
   for (int i = 0; i < 8; ++i) b[i] = static_cast<unsigned char>(value >> (8 * i));
