@@ -5,6 +5,7 @@
 // program reported as done must be visible afterwards, every refusal must
 // have left nothing behind, and the state must still parse.
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -109,9 +110,9 @@ class ConsoleLoadTest : public ::testing::Test {
 TEST_F(ConsoleLoadTest, ParallelRequestsAreAllVisibleAndRefusalsLeaveNothing) {
   // Two disks that take snapshots, an NFS server, a protected volume.
   for (const char* disk : {"a.img", "b.img"})
-    ASSERT_EQ(RunOne({"mount", "image", Utf16ToUtf8(folder_.Win32Path(disk)), "--create", "4"}), 0);
+    ASSERT_EQ(RunOne({"mount", "image", Utf16ToUtf8(folder_.Win32Path(disk)), "--create", "16"}), 0);
   ASSERT_EQ(RunOne({"sim", "nfs-server", "127.0.0.1", "\\export\\home"}), 0);
-  ASSERT_EQ(RunOne({"vvfs", "add", "T", "--users", "alice"}), 0);
+  ASSERT_EQ(RunOne({"vvfs", "add", "T:", "--users", "alice"}), 0);
   const fs::path vault = sim::ProtectedVolumes(state_).Root('T');
   for (int i = 0; i < 4; ++i) std::ofstream(vault / ("f" + std::to_string(i) + ".txt")) << i;
   const int disk_a = SlotOf(State(), folder_.path() / "a.img"), disk_b = SlotOf(State(), folder_.path() / "b.img");

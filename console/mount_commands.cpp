@@ -194,18 +194,22 @@ int UnmountCommandLine(Context& ctx, const std::vector<std::string>& args) {
     return force ? kIdYes : kIdNo;
   });
   if (!SelectAdapter(ctx, flow.bus, "unmount")) return kExitFailed;
-  for (const SelectedRow& r : rows) {
-    DeviceRecord q;
-    if (flow.bus.QueryDevice(static_cast<uint8_t>(r.tag), &q) != kOk || !q.in_use()) {
-      ctx.err << "tarnwick unmount: slot " << r.tag << " is empty\n";
+  std::vector<DeviceRecord> plugged(rows.size());
+  for (size_t i = 0; i < rows.size(); ++i) {
+    if (flow.bus.QueryDevice(static_cast<uint8_t>(rows[i].tag), &plugged[i]) != kOk || !plugged[i].in_use()) {
+      ctx.err << "tarnwick unmount: slot " << rows[i].tag << " is empty\n";
       return kExitFailed;
     }
   }
   RemoveSelected(flow.platform, flow.bus, kCategoryAll, rows, nullptr);
   int left = 0;
-  for (const SelectedRow& r : rows) {
+  for (size_t i = 0; i < rows.size(); ++i) {
+    const SelectedRow& r = rows[i];
+    // Another program may have mounted something else into the freed slot
+    // meanwhile: only the device that was there counts.
     DeviceRecord q;
-    if (flow.bus.QueryDevice(static_cast<uint8_t>(r.tag), &q) == kOk && q.in_use()) {
+    if (flow.bus.QueryDevice(static_cast<uint8_t>(r.tag), &q) == kOk && q.in_use() &&
+        std::equal(q.data(), q.data() + q.span().size, plugged[i].data())) {
       ctx.err << "Slot " << r.tag << " is still mounted.\n";
       ++left;
     } else {
