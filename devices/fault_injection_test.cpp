@@ -5,6 +5,7 @@
 // folder entry active without its mount point, the snapshot tree intact.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -300,6 +301,57 @@ TEST(FaultInjection, SnapshotTakeRevertAndMerge) {
                     return outcome.result == SnapshotCommandResult::kDone && merged ? kOk : kInjected;
                   },
                   [](FlowRun& r, Status st, int) { EXPECT_EQ(SnapshotRun::Snapshots(r), st == kOk ? 2u : 3u); });
+}
+
+// The dialog's other flows: go to, delete and storing an edit, each on a
+// snapshot without children ("side", beside the current chain).
+TEST(FaultInjection, SnapshotManagerGoToDeleteAndEdits) {
+  const auto setup = [](FlowRun& r) {
+    SnapshotRun::Setup(r);
+    r.Change([](sim::MachineState& s) {
+      s.slots[0].snapshots.push_back({4, 1, "side", ""});
+      s.slots[0].next_snapshot_id = 5;
+    });
+  };
+  enum Action { kGoTo, kDelete, kEdit };
+  for (Action action : {kGoTo, kDelete, kEdit}) {
+    SCOPED_TRACE("action " + std::to_string(action));
+    ForEveryFailure(
+        setup,
+        [action](FlowRun& r) {
+          bool done = false, asked = false;
+          OpenSnapshotManager(r.platform, 0, [&](SnapshotManagerModel& m) {
+            const int node = m.tree().FindById(4);
+            if (node < 0) return;
+            m.SelectNode(node);
+            const int before = r.yes.questions;
+            if (action == kGoTo) done = m.GoTo();
+            if (action == kDelete) done = m.Delete();
+            if (action == kEdit) {
+              m.EditName(u"renamed");
+              done = m.Close();
+            }
+            asked = r.yes.questions > before;
+            // A go-to or delete that was agreed to and failed is told.
+            if (!done && asked && m.last_error() != kOk) {
+              EXPECT_TRUE(r.yes.told_after_question) << "failed without a word";
+            }
+          });
+          return done ? kOk : kInjected;
+        },
+        [action](FlowRun& r, Status st, int) {
+          const sim::Slot slot = r.State().slots[0];
+          const auto side = std::find_if(slot.snapshots.begin(), slot.snapshots.end(),
+                                         [](const sim::Snapshot& x) { return x.id == 4; });
+          // Done and undone are both whole: nothing half-way.
+          if (action == kGoTo) EXPECT_EQ(slot.current, st == kOk ? 4u : 3u);
+          if (action == kDelete) EXPECT_EQ(side == slot.snapshots.end(), st == kOk);
+          if (action == kEdit && side != slot.snapshots.end()) {
+            EXPECT_EQ(side->name, st == kOk ? "renamed" : "side");
+          }
+          if (action != kGoTo) EXPECT_EQ(slot.current, 3u);
+        });
+  }
 }
 
 // The NFS flows go through the provider (WNet) and, for the export list,
