@@ -5,6 +5,7 @@
 // folder entry active without its mount point, the snapshot tree intact.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -37,9 +38,15 @@ class YesPrompter final : public Prompter {
  public:
   int ShowMessage(const std::u16string& text, const std::u16string& caption, unsigned style) override {
     shown.push_back(text);
-    return (style & 0xF) == kMbYesNo || (style & 0xF) == kMbYesNoCancel ? kIdYes : kIdOk;
+    const bool question = (style & 0xF) == kMbYesNo || (style & 0xF) == kMbYesNoCancel;
+    questions += question;
+    told_after_question = questions > 0 && !question;
+    return question ? kIdYes : kIdOk;
   }
   std::vector<std::u16string> shown;
+  int questions = 0;
+  // A message that is no question came after the last question.
+  bool told_after_question = false;
 };
 
 // Fails the WNet call numbered `fail_at` (from 1); 0 fails none.
@@ -91,6 +98,8 @@ class FlowRun : public testing::SimFixture {
     counting = true;
     requests = 0;
     yes.shown.clear();
+    yes.questions = 0;
+    yes.told_after_question = false;
   }
   bool InUse(uint8_t slot) {
     DeviceRecord r;
@@ -248,17 +257,20 @@ class SnapshotRun {
 TEST(FaultInjection, SnapshotTakeRevertAndMerge) {
   ForEveryFailure(SnapshotRun::Setup,
                   [](FlowRun& r) {
-                    auto outcome = TakeSnapshotOfDevice(r.platform, 0, [](CreateSnapshotDialogModel& d) {
+                    bool asked = false;
+                    auto outcome = TakeSnapshotOfDevice(r.platform, 0, [&](CreateSnapshotDialogModel& d) {
                       d.SetName(u"fault");
-                      return true;
+                      return asked = true;
                     });
-                    if (outcome.result != SnapshotCommandResult::kDone) return kInjected;
+                    if (outcome.result != SnapshotCommandResult::kDone) {
+                      // A disk that cannot be opened stops before the dialog, silently;
+                      // a take that was typed and failed is reported.
+                      if (asked) EXPECT_FALSE(r.yes.shown.empty()) << "take failed without a word";
+                      return kInjected;
+                    }
                     return kOk;
                   },
                   [](FlowRun& r, Status st, int) {
-                    if (st != kOk) {
-                      EXPECT_FALSE(r.yes.shown.empty()) << "take failed without a word";
-                    }
                     EXPECT_EQ(SnapshotRun::Snapshots(r), st == kOk ? 4u : 3u);
                   });
   ForEveryFailure(SnapshotRun::Setup,
@@ -267,8 +279,10 @@ TEST(FaultInjection, SnapshotTakeRevertAndMerge) {
                     return outcome.result == SnapshotCommandResult::kDone ? kOk : kInjected;
                   },
                   [](FlowRun& r, Status st, int) {
-                    if (st != kOk) {
-                      EXPECT_FALSE(r.yes.shown.empty()) << "revert failed without a word";
+                    // Before the question the revert stops silently; once the user
+                    // said Yes, a failure is told in a message of its own.
+                    if (st != kOk && r.yes.questions > 0) {
+                      EXPECT_TRUE(r.yes.told_after_question) << "revert failed without a word";
                     }
                   });
   ForEveryFailure(SnapshotRun::Setup,
@@ -287,6 +301,57 @@ TEST(FaultInjection, SnapshotTakeRevertAndMerge) {
                     return outcome.result == SnapshotCommandResult::kDone && merged ? kOk : kInjected;
                   },
                   [](FlowRun& r, Status st, int) { EXPECT_EQ(SnapshotRun::Snapshots(r), st == kOk ? 2u : 3u); });
+}
+
+// The dialog's other flows: go to, delete and storing an edit, each on a
+// snapshot without children ("side", beside the current chain).
+TEST(FaultInjection, SnapshotManagerGoToDeleteAndEdits) {
+  const auto setup = [](FlowRun& r) {
+    SnapshotRun::Setup(r);
+    r.Change([](sim::MachineState& s) {
+      s.slots[0].snapshots.push_back({4, 1, "side", ""});
+      s.slots[0].next_snapshot_id = 5;
+    });
+  };
+  enum Action { kGoTo, kDelete, kEdit };
+  for (Action action : {kGoTo, kDelete, kEdit}) {
+    SCOPED_TRACE("action " + std::to_string(action));
+    ForEveryFailure(
+        setup,
+        [action](FlowRun& r) {
+          bool done = false, asked = false;
+          OpenSnapshotManager(r.platform, 0, [&](SnapshotManagerModel& m) {
+            const int node = m.tree().FindById(4);
+            if (node < 0) return;
+            m.SelectNode(node);
+            const int before = r.yes.questions;
+            if (action == kGoTo) done = m.GoTo();
+            if (action == kDelete) done = m.Delete();
+            if (action == kEdit) {
+              m.EditName(u"renamed");
+              done = m.Close();
+            }
+            asked = r.yes.questions > before;
+            // A go-to or delete that was agreed to and failed is told.
+            if (!done && asked && m.last_error() != kOk) {
+              EXPECT_TRUE(r.yes.told_after_question) << "failed without a word";
+            }
+          });
+          return done ? kOk : kInjected;
+        },
+        [action](FlowRun& r, Status st, int) {
+          const sim::Slot slot = r.State().slots[0];
+          const auto side = std::find_if(slot.snapshots.begin(), slot.snapshots.end(),
+                                         [](const sim::Snapshot& x) { return x.id == 4; });
+          // Done and undone are both whole: nothing half-way.
+          if (action == kGoTo) EXPECT_EQ(slot.current, st == kOk ? 4u : 3u);
+          if (action == kDelete) EXPECT_EQ(side == slot.snapshots.end(), st == kOk);
+          if (action == kEdit && side != slot.snapshots.end()) {
+            EXPECT_EQ(side->name, st == kOk ? "renamed" : "side");
+          }
+          if (action != kGoTo) EXPECT_EQ(slot.current, 3u);
+        });
+  }
 }
 
 // The NFS flows go through the provider (WNet) and, for the export list,

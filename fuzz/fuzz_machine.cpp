@@ -1,7 +1,10 @@
 #include "fuzz/fuzz_machine.h"
 
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 
+#include "platform/sim/protected_volumes.h"
 #include "platform/sim/sim_machine.h"
 #include "shares/nfs_shares.h"
 #include "storagebus/storage_bus.h"
@@ -63,6 +66,12 @@ FuzzMachine::FuzzMachine() {
     std::u16string remote = u"127.0.0.1:\\export\\home";
     if (MountNfsShare(drive, &remote, true, u"", u"", 6260, p) != kOk) std::abort();
   }
+  // A protected volume P: with one protected file and one plain folder.
+  if (sim::AddProtectedVolume(sim, 'P', "Vault", {"alice", "bob", "carol"}) != kOk) std::abort();
+  const std::filesystem::path vault = sim::ProtectedVolumes(sim.folder()).Root('P');
+  std::filesystem::create_directories(vault / "docs");
+  std::ofstream(vault / "docs" / "a.txt") << "data";
+  if (sim::ProtectItemForSetup(sim, u"P:\\docs\\a.txt", "pw", false, false) != kOk) std::abort();
   if (sim.Load(&initial_) != kOk) std::abort();
 }
 

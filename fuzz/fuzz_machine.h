@@ -1,6 +1,7 @@
 // The simulated machine the reply fuzzers run against: made once per
 // process in a temporary folder with image disks, a CD, an iSCSI disk,
-// snapshots, a virtual folder and NFS connections; every input starts from
+// snapshots, a virtual folder, NFS connections and a protected volume P:
+// with a protected file (P:\docs\a.txt); every input starts from
 // that state, with the fuzzer's bytes rewriting the replies.
 #pragma once
 

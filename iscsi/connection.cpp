@@ -23,13 +23,17 @@ int ReceiveExactly(Sockets& sockets, SocketHandle s, uint8_t* buffer, size_t len
   return 0;
 }
 
-std::unique_ptr<IscsiPdu> ReceiveOne(Sockets& sockets, SocketHandle s, int* error) {
+std::unique_ptr<IscsiPdu> ReceiveOne(Sockets& sockets, SocketHandle s, size_t maxData, int* error) {
   uint8_t head[8];
   *error = ReceiveExactly(sockets, s, head, sizeof head);
   if (*error) return nullptr;
   const ConstByteSpan h(head, sizeof head);
   const size_t ahs = size_t{4} * GetU8(h, bhs::kTotalAhsLength);
   const size_t data = GetU24BE(h, bhs::kDataSegmentLength);
+  if (data > maxData) {
+    *error = kIscsiRejected;
+    return nullptr;
+  }
   const size_t full = (kBhsSize + ahs + data + 3) & ~size_t{3};
   // The buffer grows with what arrives, so a header that announces 16 MiB
   // costs memory only when the bytes come.
@@ -130,7 +134,8 @@ int SendPdu(Sockets& sockets, SocketHandle s, IscsiPdu& pdu) {
 }
 
 std::unique_ptr<IscsiPdu> ReceivePdu(IscsiSession& session, SocketHandle s, int* error) {
-  std::unique_ptr<IscsiPdu> head = ReceiveOne(session.sockets, s, error);
+  const size_t maxData = session.declaredMaxRecvData;
+  std::unique_ptr<IscsiPdu> head = ReceiveOne(session.sockets, s, maxData, error);
   if (!head) return nullptr;
   IscsiPdu* last = head.get();
   size_t chained = 1;
@@ -139,7 +144,7 @@ std::unique_ptr<IscsiPdu> ReceivePdu(IscsiSession& session, SocketHandle s, int*
       *error = kIscsiRejected;
       return nullptr;
     }
-    last->next = ReceiveOne(session.sockets, s, error);
+    last->next = ReceiveOne(session.sockets, s, maxData, error);
     if (!last->next) return nullptr;
     last = last->next.get();
     ++chained;

@@ -40,7 +40,9 @@ constexpr size_t kMaxDataInChain = 64;
 // One PDU (and the Data-In chain behind it when its Final bit is clear), or
 // null. On null *error is what the caller returns: the Winsock error of
 // the failed recv, or -1 when the peer closed the connection (mid-PDU or
-// between PDUs) or the chain was too long. A plain "WSAGetLastError(),
+// between PDUs), the chain was too long, or a PDU announced more data than
+// the session's declaredMaxRecvData (refused before anything is allocated
+// for it; the stream is then out of step, so the caller ends the session). A plain "WSAGetLastError(),
 // or -1 when that is 0" taken at the failing call, so that a stale error
 // of an earlier call never shows.
 std::unique_ptr<IscsiPdu> ReceivePdu(IscsiSession& session, SocketHandle s, int* error);

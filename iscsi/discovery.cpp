@@ -1,6 +1,7 @@
 #include "iscsi/discovery.h"
 
 #include <algorithm>
+#include <chrono>
 
 #include "base/text.h"
 #include "iscsi/connection.h"
@@ -122,63 +123,57 @@ int SendTargets(IscsiSession& session, std::string_view value) {
   }
   request.reset();
 
+  const auto started = std::chrono::steady_clock::now();
+  const uint32_t firstWait =
+      std::min(session.config.textContinuationWaitMs, session.config.ioTimeoutMs);
+  const auto budget = std::chrono::milliseconds(uint64_t{firstWait} + session.config.ioTimeoutMs);
   Bytes joined;
-  rc = 0;
+  std::vector<uint32_t> tags;  // transfer tags of the parts so far
   // Targets either send every part unasked or wait for a continuation
-  // request after each; once one part had to be asked for, every later
-  // part is asked for too. Nothing is sent that the target does not expect.
-  bool asking = false;
+  // request after each. The first wait is long enough for a loaded target
+  // that sends unasked; a target silent that long needs asking, and is
+  // asked for every later part without waiting again.
+  bool& asking = session.askForTextParts;
+  const auto fail = [&](int error) {
+    c->state = kConnFailed;
+    return error;
+  };
   for (;;) {
     int error = 0;
     std::unique_ptr<IscsiPdu> response = ReceivePdu(session, c->socket, &error);
-    if (!response) {
-      c->state = kConnFailed;
-      rc = error;
-      break;
-    }
-    if (response->Opcode() != kOpTextResponse) {
-      c->state = kConnFailed;
-      rc = kIscsiRejected;
-      break;
-    }
+    if (!response) return fail(error);
+    if (response->Opcode() != kOpTextResponse) return fail(kIscsiRejected);
     ++c->expStatSN;
     const ConstByteSpan data = response->UsedData();
-    if (data.size > kMaxSendTargetsData - joined.size()) {
-      c->state = kConnFailed;
-      rc = kIscsiRejected;
-      break;
-    }
+    if (data.size > kMaxSendTargetsData - joined.size()) return fail(kIscsiRejected);
     joined.insert(joined.end(), data.data, data.data + data.size);
-    if (GetU32BE(response->Bhs(), bhs::kTargetTransferTag) == kTransferTagNone) {
+    const uint32_t tag = GetU32BE(response->Bhs(), bhs::kTargetTransferTag);
+    if (tag == kTransferTagNone) {
       CollectNames(session, joined);
       return 0;
     }
+    // A part seen twice answers a continuation the target had already
+    // served unasked: joined again it would splice repeated bytes into
+    // the names.
+    if (std::find(tags.begin(), tags.end(), tag) != tags.end()) return fail(kIscsiRejected);
+    tags.push_back(tag);
+    if (tags.size() >= kMaxTextParts || std::chrono::steady_clock::now() - started > budget)
+      return fail(kIscsiRejected);
     if (!asking) {
       SelectSets sets;
       sets.read = true;
-      const int ready =
-          session.sockets.Select(c->socket, &sets, session.config.textContinuationWaitMs);
+      const int ready = session.sockets.Select(c->socket, &sets, firstWait);
       if (ready < 0) {
-        c->state = kConnFailed;
-        rc = session.sockets.LastError();
-        if (rc == 0) rc = kIscsiRejected;
-        break;
+        const int e = session.sockets.LastError();
+        return fail(e ? e : kIscsiRejected);
       }
       if (ready > 0 && sets.read) continue;  // the next part is already arriving
       asking = true;
     }
     std::unique_ptr<IscsiPdu> more = BuildTextContinuation(session, response->Bhs());
     rc = SendPdu(session.sockets, c->socket, *more);
-    if (rc != 0) {
-      c->state = kConnFailed;
-      break;
-    }
+    if (rc != 0) return fail(rc);
   }
-  // A broken exchange: keep the entries that arrived whole.
-  size_t complete = joined.size();
-  while (complete > 0 && joined[complete - 1] != 0) --complete;
-  CollectNames(session, ConstByteSpan(joined.data(), complete));
-  return rc;
 }
 
 int Logout(IscsiSession& session) {
@@ -193,6 +188,7 @@ int Logout(IscsiSession& session) {
   int error = 0;
   std::unique_ptr<IscsiPdu> response = ReceivePdu(session, c->socket, &error);
   if (!response) return error;
+  if (response->Opcode() == kOpTextResponse) session.strayTextAnswer = true;
   if (response->Opcode() != kOpLogoutResponse || GetU8(response->Bhs(), bhs::kResponse) != 0)
     return kIscsiRejected;
   c->state = kConnLoggedOut;
@@ -204,21 +200,27 @@ int IscsiDiscovery::DiscoverPortal(uint32_t address, uint16_t port, std::string_
                                    bool replace, size_t* namesFound) {
   if (namesFound) *namesFound = 0;
   IscsiSession session(sockets_, config_, address, port);
+  session.askForTextParts = ask_for_text_parts_;
   int result = OpenConnection(session);
   if (result == 0) {
     int rc = Login(session);
     if (rc == kIscsiRejected) {
       result = kIscsiRejected;
     } else {
-      if (session.loggedIn && SendTargets(session, value) == kIscsiRejected) {
-        result = kIscsiRejected;
+      const int exchange = session.loggedIn ? SendTargets(session, value) : 0;
+      if (exchange != 0) {
+        // A list cut short would replace the portal's targets with part
+        // of them: an exchange that did not end is a failure, nothing kept.
+        result = exchange;
       } else {
         Logout(session);
         CloseConnection(session, session.current);
-        result = 0;
+        result = session.strayTextAnswer ? kIscsiRejected : 0;
       }
+      if (result != 0) session.discovered.clear();
     }
   }
+  ask_for_text_parts_ = session.askForTextParts;
   // Step 7 on: the session's destructor closes what is still open.
   if (namesFound) *namesFound = session.discovered.size();
   if (session.discovered.empty()) return result;
@@ -261,6 +263,12 @@ int IscsiDiscovery::DiscoverHost(std::u16string_view hostText, uint16_t port,
   uint32_t address = 0;
   int rc = ResolveHost(hostText, &address);
   if (rc != 0) return rc;
+  // A portal that needed asking in one pass is asked at once in the next.
+  struct AskingForThisHost {
+    bool& flag;
+    explicit AskingForThisHost(bool& f) : flag(f) { flag = false; }
+    ~AskingForThisHost() { flag = false; }
+  } asking(ask_for_text_parts_);
   if (!value.empty() && !EqualsNoCase8(value, "All")) return DiscoverPortal(address, port, value, true);
 
   size_t shared = 0, priv = 0;

@@ -58,13 +58,17 @@ class IscsiLists {
 // none): past it the exchange is rejected (-1).
 constexpr size_t kMaxSendTargetsData = 16u << 20;
 
+// Bound on the parts of one SendTargets exchange (ours): a target that
+// answers every continuation with another part is given up on.
+constexpr size_t kMaxTextParts = 1024;
+
 // One text exchange on the session's current connection: the request, then
 // every Text Response up to the one whose Target Transfer Tag is
 // 0xFFFFFFFF. The data of all responses of the exchange is joined before it
 // is walked (a key=value pair may be cut at a PDU boundary); the names go
-// to session.discovered. 0, -1 (another opcode, or too much data) or a
-// socket error; after a failure the names of the complete entries already
-// received are kept. Empty value = "All".
+// to session.discovered only when the last response arrived. 0, -1
+// (another opcode, too much data, too many parts, longer than ioTimeoutMs
+// in all, a part repeated) or a socket error. Empty value = "All".
 int SendTargets(IscsiSession& session, std::string_view value);
 
 // The logout exchange: 0, -1 or a socket error.
@@ -79,7 +83,8 @@ class IscsiDiscovery {
       : sockets_(sockets), lists_(lists), config_(std::move(config)), code_page_(codePage) {}
 
   // One discovery session merged into the lists. 0, -1 or the
-  // connection error. *namesFound (when given) gets the number of names
+  // connection error; a text exchange that failed, or whose logout met an
+  // answer to a text request, merges nothing. *namesFound (when given) gets the number of names
   // the session collected.
   int DiscoverPortal(uint32_t address, uint16_t port, std::string_view value, bool replace,
                      size_t* namesFound = nullptr);
@@ -107,6 +112,7 @@ class IscsiDiscovery {
   IscsiLists& lists_;
   InitiatorConfig config_;
   CodePage* code_page_;
+  bool ask_for_text_parts_ = false;  // within one DiscoverHost
 };
 
 }  // namespace tw

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <chrono>
 #include <map>
+#include <thread>
 
 #include "base/text.h"
 #include "iscsi/connection.h"
@@ -268,7 +269,7 @@ TEST_F(DiscoveryTest, PeerThatClosesMidPduRejectsTheLogin) {
   target.Join();
 }
 
-TEST_F(DiscoveryTest, WrongTextOpcodeKeepsTheNamesAlreadyReceived) {
+TEST_F(DiscoveryTest, WrongTextOpcodeFailsTheExchangeAndKeepsNothing) {
   const auto answer = [](bool firstPart) {
     return [firstPart](TargetConnection& c) {
       if (!AcceptLogin(c)) return;
@@ -282,10 +283,9 @@ TEST_F(DiscoveryTest, WrongTextOpcodeKeepsTheNamesAlreadyReceived) {
   ScriptedTarget target(*sockets_, {answer(false), answer(true)});
   auto discovery = Discovery();
   EXPECT_EQ(discovery.DiscoverPortal(kLoopback, target.port(), "All", true), -1);
-  EXPECT_TRUE(lists_.targets().empty());
-  EXPECT_EQ(discovery.DiscoverPortal(kLoopback, target.port(), "All", true), 0);
+  EXPECT_EQ(discovery.DiscoverPortal(kLoopback, target.port(), "All", true), -1);
   target.Join();
-  EXPECT_EQ(Names(lists_), (std::vector<std::string>{"iqn.first"}));
+  EXPECT_TRUE(lists_.targets().empty());
 }
 
 TEST_F(DiscoveryTest, DataInChainAsTextAnswerIsRejected) {
@@ -454,15 +454,18 @@ TEST_F(DiscoveryTest, ConnectionCutAfterEveryByteCountKeepsOnlyWholeNames) {
   for (size_t n = 0; n < total; ++n) {
     SCOPED_TRACE("cut after " + std::to_string(n) + " of " + std::to_string(total) + " bytes");
     const int rc = run(n, nullptr);
-    // Cut in the login: an error; later: 0 with what arrived whole.
-    if (rc != 0) EXPECT_TRUE(lists_.targets().empty());
-    for (const IscsiTarget& t : lists_.targets())
-      EXPECT_NE(std::find(all.begin(), all.end(), Utf16ToUtf8(t.name)), all.end()) << Utf16ToUtf8(t.name);
+    // The whole list, or nothing (with an error when the cut broke the
+    // text exchange; a login cut off is 0 with no targets).
+    if (!lists_.targets().empty()) {
+      EXPECT_EQ(rc, 0);
+      EXPECT_EQ(Names(lists_), all);
+    }
   }
 }
 
-TEST_F(DiscoveryTest, TargetThatNeverSendsTheRestTimesOutWithTheNamesSoFar) {
+TEST_F(DiscoveryTest, TargetThatNeverSendsTheRestTimesOutAndKeepsNothing) {
   config_.ioTimeoutMs = 300;
+  config_.textContinuationWaitMs = 50;
   ScriptedTarget target(*sockets_, {[](TargetConnection& c) {
     if (!AcceptLogin(c)) return;
     Request r;
@@ -472,13 +475,189 @@ TEST_F(DiscoveryTest, TargetThatNeverSendsTheRestTimesOutWithTheNamesSoFar) {
     data.insert(data.end(), cut.begin(), cut.end());
     c.Send(TextResponse(data, false));
     c.Read(&r);  // the continuation request, left unanswered
-    c.Read(&r);  // the logout after the time-out
     c.WaitForClose();
   }});
   auto discovery = Discovery();
-  EXPECT_EQ(discovery.DiscoverPortal(kLoopback, target.port(), "All", true), 0);
+  EXPECT_EQ(discovery.DiscoverPortal(kLoopback, target.port(), "All", true), kWsaETimedOut);
   target.Join();
-  EXPECT_EQ(Names(lists_), (std::vector<std::string>{"iqn.whole"}));
+  EXPECT_TRUE(lists_.targets().empty());
+}
+
+// The second of two parts sent unasked after `delayMs`; any PDU but the
+// logout after the request is a stray and goes to *fault.
+ScriptedTarget::Handler SlowSecondPart(std::vector<Bytes> parts, int delayMs, std::string* fault) {
+  return [parts, delayMs, fault](TargetConnection& c) {
+    if (!AcceptLogin(c)) return;
+    Request r;
+    if (!c.Read(&r)) return;
+    testing::PduSpec p;
+    p.opcode = 0x24;
+    p.flags = 0x40;
+    p.itt = r.U32(16);
+    p.ttt = 0x100;
+    p.statSN = 3;
+    p.data = parts[0];
+    c.Send(testing::Pdu(p));
+    std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+    p.flags = 0x80;
+    p.ttt = 0xFFFFFFFFu;
+    p.statSN = 4;
+    p.data = parts[1];
+    c.Send(testing::Pdu(p));
+    if (!c.Read(&r)) return;
+    if (r.opcode() != 0x46) *fault = "stray request";
+    c.Send(LogoutResponse());
+    c.WaitForClose();
+  };
+}
+
+TEST_F(DiscoveryTest, SlowUnaskedPartsGetNoStrayRequestAndEndlessAnswersAreGivenUp) {
+  const Bytes whole = TextData({{"TargetName", "iqn.2026-01.test:slow.a"}, {"TargetAddress", "x"},
+                                {"TargetName", "iqn.2026-01.test:slow.b"}});
+  const std::vector<Bytes> parts = {Bytes(whole.begin(), whole.begin() + 40), Bytes(whole.begin() + 40, whole.end())};
+  config_ = InitiatorConfig{};  // the product's waits
+  config_.ioTimeoutMs = 5000;
+  for (int delayMs : {0, 150, 400, 1500}) {
+    SCOPED_TRACE("second part after " + std::to_string(delayMs) + " ms");
+    lists_.Clear();
+    std::string fault;
+    ScriptedTarget target(*sockets_, {SlowSecondPart(parts, delayMs, &fault)});
+    auto discovery = Discovery();
+    EXPECT_EQ(discovery.DiscoverPortal(kLoopback, target.port(), "All", true), 0);
+    target.Join();
+    EXPECT_EQ(fault, "");
+    EXPECT_EQ(Names(lists_), (std::vector<std::string>{"iqn.2026-01.test:slow.a", "iqn.2026-01.test:slow.b"}));
+  }
+
+  // Endless: another non-final part for every continuation, or a stream
+  // of them unasked. Three passes of DiscoverHost give up in seconds.
+  for (bool unasked : {false, true}) {
+    SCOPED_TRACE(unasked ? "endless unasked" : "endless when asked");
+    const auto endless = [unasked](TargetConnection& c) {
+      if (!AcceptLogin(c)) return;
+      Request r;
+      if (!c.Read(&r)) return;
+      testing::PduSpec p;
+      p.opcode = 0x24;
+      p.flags = 0x40;
+      p.itt = r.U32(16);
+      for (uint32_t part = 0;; ++part) {
+        p.ttt = 0x100 + part;
+        if (!c.Send(testing::Pdu(p))) return;
+        if (!unasked && !c.Read(&r)) return;
+      }
+    };
+    lists_.Clear();
+    ScriptedTarget target(*sockets_, {endless, endless, endless});
+    auto discovery = Discovery();
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(discovery.DiscoverHost(u"127.0.0.1", target.port(), ""), -1);
+    const auto& connections = target.Join();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
+    EXPECT_TRUE(lists_.targets().empty());
+    ASSERT_EQ(connections.size(), 3u);
+    if (!unasked) {
+      // Asked for every part up to the bound: after the first pass without
+      // a wait, and no logout on the broken exchange.
+      for (const auto& requests : connections) {
+        EXPECT_EQ(requests.size(), 2 + kMaxTextParts);
+        EXPECT_EQ(requests.back().opcode(), 0x44);
+      }
+    }
+  }
+}
+
+// Targets slower than the first wait that also answer the continuation
+// they did not need: however they answer it, the list is whole or the
+// discovery fails with nothing recorded.
+TEST_F(DiscoveryTest, AnswersToAStrayContinuationNeverGarbleOrShortenTheList) {
+  const Bytes whole = TextData({{"TargetName", "iqn.2026-01.test:stray.a"}, {"TargetName", "iqn.2026-01.test:stray.b"},
+                                {"TargetName", "iqn.2026-01.test:stray.c"}});
+  const std::vector<Bytes> parts = {Bytes(whole.begin(), whole.begin() + 30),
+                                    Bytes(whole.begin() + 30, whole.begin() + 60),
+                                    Bytes(whole.begin() + 60, whole.end())};
+  enum Answer { kRepeatPart, kEndEarly, kReject };
+  config_.textContinuationWaitMs = 100;
+  config_.ioTimeoutMs = 2000;
+  for (Answer answer : {kRepeatPart, kEndEarly, kReject}) {
+    SCOPED_TRACE("answer " + std::to_string(answer));
+    const auto target_script = [&parts, answer](TargetConnection& c) {
+      if (!AcceptLogin(c)) return;
+      Request r;
+      if (!c.Read(&r)) return;
+      testing::PduSpec p;
+      p.opcode = 0x24;
+      p.itt = r.U32(16);
+      const auto part = [&](size_t i) {
+        p.flags = i + 1 == parts.size() ? 0x80 : 0x40;
+        p.ttt = i + 1 == parts.size() ? 0xFFFFFFFFu : 0x100 + static_cast<uint32_t>(i);
+        p.data = parts[i];
+        c.Send(testing::Pdu(p));
+      };
+      part(0);
+      std::this_thread::sleep_for(std::chrono::milliseconds(400));
+      part(1);  // unasked, after the initiator asked
+      if (!c.Read(&r)) return;  // the stray continuation for part 0
+      if (answer == kRepeatPart) {
+        part(1);  // what follows part 0, as the tag it echoes says
+        if (c.Read(&r)) part(2);
+      } else if (answer == kEndEarly) {
+        p.data.clear();
+        p.flags = 0x80;
+        p.ttt = 0xFFFFFFFFu;
+        c.Send(testing::Pdu(p));  // the exchange ends at the stray request
+        if (c.Read(&r) && r.opcode() == 0x44) c.Send(testing::Pdu(p));
+      } else {
+        testing::PduSpec reject;
+        reject.opcode = 0x3F;
+        reject.flags = 0x80;
+        c.Send(testing::Pdu(reject));
+      }
+      while (c.Read(&r))
+        if (r.opcode() == 0x46) c.Send(LogoutResponse());
+    };
+    lists_.Clear();
+    ScriptedTarget target(*sockets_, {target_script});
+    auto discovery = Discovery();
+    const int rc = discovery.DiscoverPortal(kLoopback, target.port(), "All", true);
+    target.Join();
+    EXPECT_NE(rc, 0);
+    EXPECT_TRUE(lists_.targets().empty()) << Names(lists_).size();
+  }
+}
+
+// A portal may not decide how much we hold: a PDU over the 262,144 bytes
+// the login declares ends the session at its header; a whole answer over
+// 16 MiB in parts of the declared size is refused.
+TEST_F(DiscoveryTest, PeerCannotMakeTheExchangeHoldMoreThanDeclared) {
+  config_.textContinuationWaitMs = 1000;
+  for (bool oversizedPdu : {true, false}) {
+    SCOPED_TRACE(oversizedPdu ? "one PDU over the declared length" : "answer over 16 MiB");
+    bool closedEarly = false;
+    ScriptedTarget target(*sockets_, {[&](TargetConnection& c) {
+      if (!AcceptLogin(c)) return;
+      Request r;
+      if (!c.Read(&r)) return;
+      testing::PduSpec p;
+      p.opcode = 0x24;
+      p.flags = 0x40;
+      p.itt = r.U32(16);
+      const size_t declared = SessionParams{}.maxRecvDataSegmentLength;
+      p.data.assign(oversizedPdu ? declared + 1 : declared, 'x');
+      const size_t count = oversizedPdu ? 1 : kMaxSendTargetsData / declared + 1;
+      for (size_t i = 0; i < count; ++i) {
+        p.ttt = 0x100 + static_cast<uint32_t>(i);
+        if (!c.Send(testing::Pdu(p))) break;
+      }
+      // No logout follows: the initiator just closes.
+      closedEarly = !c.Read(&r);
+    }});
+    auto discovery = Discovery();
+    EXPECT_EQ(discovery.DiscoverPortal(kLoopback, target.port(), "All", true), -1);
+    target.Join();
+    EXPECT_TRUE(closedEarly);
+    EXPECT_TRUE(lists_.targets().empty());
+  }
 }
 
 TEST_F(DiscoveryTest, TextAndLogoutRequestsAndTheTaskTagSequence) {

@@ -273,15 +273,29 @@ TEST(IscsiReceive, EveryTruncationOfAPduFailsCleanly) {
   EXPECT_EQ(error, kWsaEConnReset);
 }
 
-TEST(IscsiReceive, AnnouncedLengthCostsMemoryOnlyAsBytesArrive) {
+TEST(IscsiReceive, DataBeyondTheDeclaredMaximumIsRefusedAtTheHeader) {
   PduSpec s;
   s.opcode = 0x24;
-  s.dataLengthField = 0xFFFFFF;  // 16 MiB announced, 4 bytes sent
-  s.data = {1, 2, 3, 4};
-  Fixture f({testing::Pdu(s)});
-  int error = 0;
-  EXPECT_FALSE(ReceivePdu(f.session, f.session.current->socket, &error));
-  EXPECT_EQ(error, -1);
+  s.flags = 0x80;
+  s.data.assign(SessionParams{}.maxRecvDataSegmentLength, 'a');
+  {
+    Fixture f({testing::Pdu(s)});
+    int error = 0;
+    auto pdu = ReceivePdu(f.session, f.session.current->socket, &error);
+    ASSERT_TRUE(pdu);  // exactly what the login offers
+    EXPECT_EQ(pdu->UsedData().size, s.data.size());
+  }
+  // One byte more: refused from the first 8 bytes, before the rest is
+  // read (the stream fails right behind them) or any buffer is sized.
+  for (int64_t announced : {int64_t{262145}, int64_t{0xFFFFFF}}) {
+    s.dataLengthField = announced;
+    const Bytes pdu = testing::Pdu(s);
+    Fixture f({Bytes(pdu.begin(), pdu.begin() + 8)});
+    f.sockets.set_end_error(kWsaEConnReset);
+    int error = 0;
+    EXPECT_FALSE(ReceivePdu(f.session, f.session.current->socket, &error));
+    EXPECT_EQ(error, -1) << announced;
+  }
 }
 
 }  // namespace

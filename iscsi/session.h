@@ -29,9 +29,11 @@ struct InitiatorConfig {
   // tests shorten them.
   uint32_t connectTimeoutMs = 5000;
   uint32_t ioTimeoutMs = 90000;
-  // After a Text Response that is not the last: how long to wait for a
-  // further part the target sends unasked before asking for it (ours).
-  uint32_t textContinuationWaitMs = 100;
+  // After the first Text Response that is not the last: how long to wait
+  // for a further part the target sends unasked before asking for it
+  // (ours). Loaded targets and delayed acknowledgements take a few hundred
+  // milliseconds; a target that needs asking costs this once per exchange.
+  uint32_t textContinuationWaitMs = 2000;
   // The bound on login exchanges (our choice): requests sent by
   // one Login before it gives up with -1.
   uint32_t maxLoginExchanges = 16;
@@ -115,7 +117,17 @@ struct IscsiSession {
   uint32_t cmdSN = 1;
   uint8_t isid[6] = {'v', 'e', 'l', 't', 'i', 'd'};
   SessionParams params;
+  // The MaxRecvDataSegmentLength the login offers: a received PDU that
+  // announces more data is a protocol error.
+  uint32_t declaredMaxRecvData = SessionParams{}.maxRecvDataSegmentLength;
   std::vector<std::string> discovered;  // target names in the order received
+  // The logout of a text exchange that had to ask for its parts got an
+  // answer to a text request instead: the target answered a request it
+  // did not expect, so what the exchange joined cannot be trusted.
+  bool strayTextAnswer = false;
+  // In: ask for every further part of a text answer at once (the portal
+  // needed asking earlier in the same discovery). Out: this one did.
+  bool askForTextParts = false;
 };
 
 }  // namespace tw

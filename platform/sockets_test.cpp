@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <sys/socket.h>
+#endif
+
 #include <chrono>
 #include <string>
 
@@ -143,6 +147,33 @@ TEST_F(SocketsTest, RecvTimesOutWithTimedOut) {
   sockets_->CloseSocket(client);
   sockets_->CloseSocket(listener);
 }
+
+#ifndef _WIN32
+// A peer that resets the connection: a wait for readability alone must
+// leave the pending error to the recv, which then fails instead of reading
+// as a clean close.
+TEST_F(SocketsTest, ResetSeenByReadWaitStillFailsTheRecv) {
+  uint16_t port = 0;
+  SocketHandle listener = Listen(&port);
+  SocketHandle client = sockets_->Socket(kAfInet, kSockStream, 0);
+  ASSERT_EQ(sockets_->Connect(client, kLoopback, port), 0);
+  SocketHandle server = sockets_->Accept(listener);
+  ASSERT_NE(server, kInvalidSocket);
+  const linger abort{1, 0};
+  ASSERT_EQ(::setsockopt(static_cast<int>(server), SOL_SOCKET, SO_LINGER, &abort, sizeof abort), 0);
+  sockets_->CloseSocket(server);
+
+  SelectSets sets;
+  sets.read = true;
+  ASSERT_EQ(sockets_->Select(client, &sets, 2000), 1);
+  EXPECT_TRUE(sets.read);
+  uint8_t buf[16];
+  EXPECT_EQ(sockets_->Recv(client, buf, sizeof buf), kSocketError);
+  EXPECT_EQ(sockets_->LastError(), kWsaEConnReset);
+  sockets_->CloseSocket(client);
+  sockets_->CloseSocket(listener);
+}
+#endif
 
 TEST_F(SocketsTest, AddressTextAndNames) {
   EXPECT_EQ(sockets_->InetAddr("127.0.0.1"), kLoopback);

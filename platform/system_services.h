@@ -38,6 +38,9 @@ class CodePage {
   virtual ~CodePage() = default;
   // WideCharToMultiByte: characters the code page lacks become '?'.
   virtual std::string ToAnsi(std::u16string_view text, uint32_t code_page = kCpAcp) = 0;
+  // WideCharToMultiByte without best-fit mapping: false when a character
+  // has no exact counterpart in the code page (*out is then unspecified).
+  virtual bool ToAnsiExact(std::u16string_view text, std::string* out, uint32_t code_page = kCpAcp) = 0;
   // MultiByteToWideChar.
   virtual std::u16string FromAnsi(std::string_view bytes, uint32_t code_page = kCpAcp) = 0;
   // GetACP.

@@ -9,7 +9,8 @@
 # -DTW_SANITIZE=ON -DTW_FUZZ=ON and clang). Each target keeps its corpus in
 # BUILD_DIR/fuzz-campaign/NAME/corpus, so a later campaign goes on from
 # there; findings land in BUILD_DIR/fuzz-campaign/NAME/. Exit code 1 when
-# anything was found.
+# anything was found, 2 when a target is not built or ends in failure
+# without leaving a reproducer (it ran nothing that can be trusted).
 set -uo pipefail
 source "$(dirname "$0")/common.sh"
 SECONDS_EACH=${1:-60}
@@ -23,11 +24,13 @@ mapfile -t targets < <(cd "$TREE" && ctest -N -L fuzz 2>/dev/null | sed -n 's/^ 
 ((${#targets[@]})) || { echo "fuzz-campaign: no fuzz targets in $TREE" >&2; exit 2; }
 
 found_any=0
+broken=0
 printf '%-26s %12s %10s  %s\n' target runs findings "reproducers"
 for name in "${targets[@]}"; do
   exe=$(find "$TREE" -type f -name "$name" -perm -u+x | head -1)
   if [[ -z $exe ]]; then
     printf '%-26s %12s %10s  %s\n' "$name" "-" "-" "not built"
+    broken=1
     continue
   fi
   work=$TREE/fuzz-campaign/$name
@@ -41,6 +44,7 @@ for name in "${targets[@]}"; do
   touch "$marker"
   (cd "$work" && "$exe" -max_total_time="$SECONDS_EACH" -rss_limit_mb=1024 -timeout=20 -print_final_stats=1 \
     -artifact_prefix="$work/" "${dict[@]}" "$work/corpus" "${seeds[@]}" >"$log" 2>&1)
+  status=$?
   runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
   [[ -n $runs ]] || runs=$(grep -o '^#[0-9]*' "$log" | tail -1 | tr -d '#')
   mapfile -t artifacts < <(find "$work" -maxdepth 1 -type f -newer "$marker" \
@@ -48,6 +52,14 @@ for name in "${targets[@]}"; do
   new=${#artifacts[@]}
   files="${artifacts[*]:-}"
   ((new > 0)) && found_any=1
+  if ((status != 0 && new == 0)); then
+    # Died without a reproducer (a bad flag, a crash in start-up, a killed
+    # process): not "0 findings".
+    files="exit $status without a reproducer, see $log"
+    new="-"
+    broken=1
+  fi
   printf '%-26s %12s %10s  %s\n' "$name" "${runs:-?}" "$new" "$files"
 done
+((broken)) && exit 2
 exit $found_any

@@ -31,6 +31,13 @@ void MountNfsDialogModel::PickServer(int index) {
 }
 
 void MountNfsDialogModel::RefreshExports() {
+  // Taking the field values validates the port first, as OK does; an
+  // invalid one never becomes a query for port 0.
+  long long port_number = 0;
+  if (!ParseIntegerField(port, 1, 65535, &port_number)) {
+    p_.prompter->ShowMessage(IntegerRangeMessage(1, 65535), kAppTitle, kMbOk | kMbIconWarning);
+    return;
+  }
   std::string host = p_.code_page->ToAnsi(server);
   if (host.size() > 256) host.resize(256);
   std::vector<uint32_t> addresses;
@@ -38,8 +45,6 @@ void MountNfsDialogModel::RefreshExports() {
     p_.prompter->ShowMessage(u"Cant resolve the host", kAppTitle, kMbOk);
     return;
   }
-  long long port_number = 0;
-  ParseIntegerField(port, 0, 65535, &port_number);
   ExportQueryRequest request;
   request.set_address(addresses[0]);
   request.set_port(static_cast<uint16_t>(port_number));

@@ -139,6 +139,15 @@ TEST_F(MountDialogTest, RefreshPutsExportsAheadAndReportsProblems) {
   m.server = u"no-such-host.invalid";
   m.RefreshExports();
   EXPECT_EQ(prompter.shown.back().text, u"Cant resolve the host");
+  // An invalid port gets the port message, not a query to port 0.
+  m.server = u"127.0.0.1";
+  for (const char16_t* bad : {u"", u"0", u"x", u"65536"}) {
+    m.port = bad;
+    m.RefreshExports();
+    EXPECT_EQ(prompter.shown.back().text, u"Enter an integer between 1 and 65535.");
+  }
+  EXPECT_EQ(prompter.shown.size(), 6u);
+  EXPECT_EQ(m.paths().size(), 4u);
 }
 
 TEST_F(MountDialogTest, ValidationKeepsTheDialogOpen) {

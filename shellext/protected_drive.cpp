@@ -15,24 +15,43 @@ constexpr uint32_t kReadWrite = kGenericRead | kGenericWrite;
 
 }  // namespace
 
-Bytes BuildProtectCommand(uint8_t operation, const std::u16string& password, CodePage& code_page) {
-  Bytes record(vvfs::command::kSize, 0);
-  ByteSpan r(record);
+Status BuildProtectCommand(uint8_t operation, const std::u16string& password, CodePage& code_page, Bytes* record) {
+  record->assign(vvfs::command::kSize, 0);
+  ByteSpan r(*record);
   PutU8(r, vvfs::command::kOperation, operation);
-  if (operation != vvfs::kLock) {
-    std::string bytes = code_page.ToAnsi(password);
-    // No terminator is needed: the field is fixed and zero-filled.
-    PutBytes(r, vvfs::command::kPassword, bytes.data(), std::min(bytes.size(), vvfs::command::kPasswordBytes));
+  if (operation == vvfs::kLock) return kOk;
+  // Character by character, so the cut never splits a double-byte one,
+  // and without best fit: two passwords must not become one key.
+  std::string bytes, one;
+  for (size_t i = 0; i < password.size();) {
+    size_t n = 1;
+    if (password[i] >= 0xD800 && password[i] <= 0xDBFF && i + 1 < password.size()) n = 2;
+    if (!code_page.ToAnsiExact(std::u16string_view(password).substr(i, n), &one)) {
+      record->clear();
+      return kErrNoUnicodeTranslation;
+    }
+    if (bytes.size() + one.size() <= vvfs::command::kPasswordBytes) bytes += one;
+    else break;
+    i += n;
   }
-  return record;
+  // No terminator is needed: the field is fixed and zero-filled.
+  PutBytes(r, vvfs::command::kPassword, bytes.data(), bytes.size());
+  return kOk;
 }
 
-Bytes BuildUserTransferRequest(const std::u16string& path, const std::u16string& user) {
-  Bytes record(vvfs::transfer::kSize, 0);
-  ByteSpan r(record);
-  PutUtf16Field(r, vvfs::transfer::kPath, vvfs::transfer::kPathBytes, path.size() > 2 ? path.substr(2) : u"");
+Status BuildUserTransferRequest(const std::u16string& path, const std::u16string& user, Bytes* record) {
+  const std::u16string relative = path.size() > 2 ? path.substr(2) : u"";
+  // A cut path or name would name another item or user.
+  const size_t most = vvfs::transfer::kPathBytes / 2 - 1;
+  if (relative.size() > most || user.size() > vvfs::transfer::kUserBytes / 2 - 1) {
+    record->clear();
+    return kErrFilenameExcedRange;
+  }
+  record->assign(vvfs::transfer::kSize, 0);
+  ByteSpan r(*record);
+  PutUtf16Field(r, vvfs::transfer::kPath, vvfs::transfer::kPathBytes, relative);
   PutUtf16Field(r, vvfs::transfer::kUser, vvfs::transfer::kUserBytes, user);
-  return record;
+  return kOk;
 }
 
 std::vector<std::u16string> ParseUserList(ConstByteSpan reply) {
@@ -102,10 +121,11 @@ bool ProtectedDrive::QueryProtectionState(const std::u16string& path, ItemState*
 }
 
 Status ProtectedDrive::SendCommand(const std::u16string& path, uint8_t operation, const std::u16string& password) {
+  Bytes record;
+  if (Status st = BuildProtectCommand(operation, password, *p_.code_page, &record)) return st;
   Handle h;
   if (Status st = Open(path, kReadWrite, &h)) return st;
   ScopedHandle closer(*p_.device_io, h);
-  Bytes record = BuildProtectCommand(operation, password, *p_.code_page);
   uint32_t got = 0;
   return p_.device_io->Control(h, vvfs::kIoctlCommand, record.data(), static_cast<uint32_t>(record.size()), nullptr,
                                0, &got);
@@ -129,6 +149,9 @@ Status ProtectedDrive::EncryptItem(const std::u16string& path, const std::u16str
 }
 
 Status ProtectedDrive::DecryptItem(const std::u16string& path, const std::u16string& password) {
+  Bytes check, decrypt;
+  if (Status st = BuildProtectCommand(vvfs::kUnlock, password, *p_.code_page, &check)) return st;
+  if (Status st = BuildProtectCommand(vvfs::kDecrypt, password, *p_.code_page, &decrypt)) return st;
   bool folder = IsFolder(path);
   Handle h;
   if (Status st = Open(path, kReadWrite, &h)) return st;
@@ -137,12 +160,10 @@ Status ProtectedDrive::DecryptItem(const std::u16string& path, const std::u16str
     uint32_t got = 0;
     if (!folder) {
       // The password check first, so a wrong password changes nothing.
-      Bytes check = BuildProtectCommand(vvfs::kUnlock, password, *p_.code_page);
       if (Status st = p_.device_io->Control(h, vvfs::kIoctlCommand, check.data(), vvfs::command::kSize, nullptr, 0,
                                             &got))
         return st;
     }
-    Bytes decrypt = BuildProtectCommand(vvfs::kDecrypt, password, *p_.code_page);
     if (Status st = p_.device_io->Control(h, vvfs::kIoctlCommand, decrypt.data(), vvfs::command::kSize, nullptr, 0,
                                           &got))
       return st;
@@ -167,10 +188,11 @@ Status ProtectedDrive::ListShareUsers(const std::u16string& path, Bytes* reply) 
 }
 
 Status ProtectedDrive::Transfer(const std::u16string& path, const std::u16string& user, uint32_t code) {
+  Bytes request;
+  if (Status st = BuildUserTransferRequest(path, user, &request)) return st;
   Handle h;
   if (Status st = Open(path, kReadWrite, &h)) return st;
   ScopedHandle closer(*p_.device_io, h);
-  Bytes request = BuildUserTransferRequest(path, user);
   uint32_t got = 0;
   return p_.device_io->Control(h, code, request.data(), vvfs::transfer::kSize, nullptr, 0, &got);
 }

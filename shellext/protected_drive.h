@@ -15,11 +15,14 @@
 namespace tw::shellext {
 
 // Request records, zero-filled and laid out as the driver reads them.
-// The password is converted to 8-bit text and cut to 32 bytes.
-Bytes BuildProtectCommand(uint8_t operation, const std::u16string& password, CodePage& code_page);
+// The password is converted to 8-bit text without best fit and cut to the
+// whole characters that fit 32 bytes; a character the code page lacks
+// gives kErrNoUnicodeTranslation and no record.
+Status BuildProtectCommand(uint8_t operation, const std::u16string& password, CodePage& code_page, Bytes* record);
 // The path without its drive ("X:\docs\a.txt" gives "\docs\a.txt") and
-// the user, each cut to leave its terminator inside its 512-byte field.
-Bytes BuildUserTransferRequest(const std::u16string& path, const std::u16string& user);
+// the user, each with its terminator inside its 512-byte field; either
+// longer than 255 characters gives kErrFilenameExcedRange and no record.
+Status BuildUserTransferRequest(const std::u16string& path, const std::u16string& user, Bytes* record);
 // The names of a user-list reply, in reply order, up to the first empty
 // name or the end of the buffer.
 std::vector<std::u16string> ParseUserList(ConstByteSpan reply);

@@ -15,35 +15,90 @@ namespace {
 
 using testing::ProtectedVolumeTest;
 
-TEST(ProtectedRecords, ProtectCommandCutsThePasswordAndLockSendsNone) {
+// A double-byte code page in miniature: ASCII as itself, CJK ideographs
+// as two bytes, nothing else.
+class TwoByteCodePage final : public CodePage {
+ public:
+  std::string ToAnsi(std::u16string_view text, uint32_t) override {
+    std::string out;
+    ToAnsiExact(text, &out, 0);
+    return out;
+  }
+  bool ToAnsiExact(std::u16string_view text, std::string* out, uint32_t) override {
+    out->clear();
+    for (char16_t c : text) {
+      if (c < 0x80) {
+        out->push_back(static_cast<char>(c));
+      } else if (c >= 0x4E00 && c <= 0x9FFF) {
+        out->push_back(static_cast<char>(0x81 + (c >> 8) % 0x7E));
+        out->push_back(static_cast<char>(0x40 + (c & 0x3F)));
+      } else {
+        return false;
+      }
+    }
+    return true;
+  }
+  std::u16string FromAnsi(std::string_view, uint32_t) override { return {}; }
+  uint32_t AnsiCodePage() override { return 936; }
+};
+
+TEST(ProtectedRecords, PasswordsKeepTheirBytesAreCutOnCharactersAndNeverBestFit) {
   auto services = NewSystemServices();
+  CodePage& system = *services.code_page;
+  Bytes r;
+  // ASCII keeps its bytes, so existing items still open; cut at 32.
   std::u16string forty = U16(std::string(20, 'a') + std::string(20, 'b'));
-  Bytes r = BuildProtectCommand(vvfs::kUnlock, forty, *services.code_page);
+  ASSERT_EQ(BuildProtectCommand(vvfs::kUnlock, forty, system, &r), kOk);
   ASSERT_EQ(r.size(), 33u);
   EXPECT_EQ(r[0], 4);
   EXPECT_EQ(std::string(r.begin() + 1, r.end()), std::string(20, 'a') + std::string(12, 'b'));  // no terminator
+  ASSERT_EQ(BuildProtectCommand(vvfs::kEncrypt, u"", system, &r), kOk);
+  EXPECT_EQ(r[0], 1);
+  EXPECT_EQ(Bytes(r.begin() + 1, r.end()), Bytes(32, 0));
+  ASSERT_EQ(BuildProtectCommand(vvfs::kLock, u"\u5BC6", system, &r), kOk);  // lock carries no password
+  EXPECT_EQ(Bytes(r.begin() + 1, r.end()), Bytes(32, 0));
 
-  Bytes empty = BuildProtectCommand(vvfs::kEncrypt, u"", *services.code_page);
-  EXPECT_EQ(empty[0], 1);
-  EXPECT_EQ(Bytes(empty.begin() + 1, empty.end()), Bytes(32, 0));
-  Bytes lock = BuildProtectCommand(vvfs::kLock, u"ignored", *services.code_page);
-  EXPECT_EQ(Bytes(lock.begin() + 1, lock.end()), Bytes(32, 0));
+  // "\u5BC6\u7801" and "??" must not become one key: refused, no record.
+  // A character the code page has (e acute) is its own byte.
+  EXPECT_EQ(BuildProtectCommand(vvfs::kUnlock, u"\u5BC6\u7801", system, &r), kErrNoUnicodeTranslation);
+  EXPECT_TRUE(r.empty());
+  EXPECT_EQ(BuildProtectCommand(vvfs::kEncrypt, u"ok\U0001F511", system, &r), kErrNoUnicodeTranslation);
+  EXPECT_EQ(BuildProtectCommand(vvfs::kEncrypt, u"caf\u00E9??", system, &r), kOk);
+  EXPECT_EQ(std::string(r.begin() + 1, r.begin() + 7), "caf\xE9??");
+
+  // On a double-byte code page, a character that would straddle byte 32
+  // is left out whole.
+  TwoByteCodePage dbcs;
+  const std::u16string odd = U16(std::string(31, 'x')) + u"\u5BC6";
+  ASSERT_EQ(BuildProtectCommand(vvfs::kUnlock, odd, dbcs, &r), kOk);
+  EXPECT_EQ(std::string(r.begin() + 1, r.end()), std::string(31, 'x') + '\0');
+  const std::u16string even = U16(std::string(30, 'x')) + u"\u5BC6\u7801";
+  ASSERT_EQ(BuildProtectCommand(vvfs::kUnlock, even, dbcs, &r), kOk);
+  std::string two;
+  dbcs.ToAnsiExact(u"\u5BC6", &two, 0);
+  EXPECT_EQ(std::string(r.begin() + 1, r.end()), std::string(30, 'x') + two);
+  EXPECT_EQ(BuildProtectCommand(vvfs::kUnlock, u"x\u00E9", dbcs, &r), kErrNoUnicodeTranslation);
 }
 
-TEST(ProtectedRecords, TransferRequestDropsTheDriveAndKeepsTerminators) {
-  Bytes r = BuildUserTransferRequest(u"X:\\a.txt", u"bob");
+TEST(ProtectedRecords, TransferRequestDropsTheDriveAndRefusesWhatItWouldCut) {
+  Bytes r;
+  ASSERT_EQ(BuildUserTransferRequest(u"X:\\a.txt", u"bob", &r), kOk);
   ASSERT_EQ(r.size(), 1024u);
   EXPECT_EQ(GetUtf16Field(r, 0, 512), u"\\a.txt");
   EXPECT_EQ(GetU16LE(r, 12), 0);
   EXPECT_EQ(GetUtf16Field(r, 512, 512), u"bob");
   EXPECT_EQ(GetU16LE(r, 518), 0);
 
-  // 260 characters do not fit 512 bytes: cut, never run into the user field.
-  std::u16string long_path = u"X:\\" + std::u16string(257, u'n');
-  Bytes cut = BuildUserTransferRequest(long_path, u"bob");
-  EXPECT_EQ(GetUtf16Field(cut, 0, 512).size(), 255u);
-  EXPECT_EQ(GetU16LE(cut, 510), 0);
-  EXPECT_EQ(GetUtf16Field(cut, 512, 512), u"bob");
+  // 255 characters fit with their terminator; one more would be cut into
+  // another item's path or another user's name.
+  const std::u16string fits = u"X:" + std::u16string(255, u'n');
+  ASSERT_EQ(BuildUserTransferRequest(fits, std::u16string(255, u'u'), &r), kOk);
+  EXPECT_EQ(GetUtf16Field(r, 0, 512).size(), 255u);
+  EXPECT_EQ(GetU16LE(r, 510), 0);
+  EXPECT_EQ(GetUtf16Field(r, 512, 512).size(), 255u);
+  EXPECT_EQ(BuildUserTransferRequest(fits + u"n", u"bob", &r), kErrFilenameExcedRange);
+  EXPECT_TRUE(r.empty());
+  EXPECT_EQ(BuildUserTransferRequest(u"X:\\a.txt", std::u16string(256, u'u'), &r), kErrFilenameExcedRange);
 }
 
 TEST(ProtectedRecords, UserListSplitsAtCommasAndStopsAtTheEnd) {
@@ -192,6 +247,11 @@ TEST_F(ProtectedVolumeTest, CopiesArriveForTheUserAndSharesAreRecorded) {
   EXPECT_EQ(text, "hello");
   EXPECT_EQ(drive.ShareItemToUser(file, u"carol"), kOk);
   EXPECT_EQ(drive.ShareItemToUser(file, u"mallory"), sim::kErrNoSuchUser);
+  // A name too long for its field reaches no driver at all.
+  fx.io->requests.clear();
+  EXPECT_EQ(drive.ShareItemToUser(file, u"carol" + std::u16string(251, u'x')), kErrFilenameExcedRange);
+  EXPECT_EQ(drive.EncryptItem(file, u"\u5BC6\u7801"), kErrNoUnicodeTranslation);
+  EXPECT_TRUE(fx.io->requests.empty());
   sim::ProtectedVolume v = State().volumes['P'];
   EXPECT_EQ(v.copies, (std::vector<sim::UserTransfer>{{"\\docs\\a.txt", "bob"}}));
   EXPECT_EQ(v.shares, (std::vector<sim::UserTransfer>{{"\\docs\\a.txt", "carol"}}));

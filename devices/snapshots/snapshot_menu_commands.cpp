@@ -73,10 +73,8 @@ Status OpenSlotDisk(const Platform& platform, int slot, Handle* disk) {
 SnapshotCommandOutcome TakeSnapshotOfDevice(const Platform& p, uint32_t row_tag,
                                             const RunCreateSnapshotDialog& run_dialog) {
   CommandDisk disk(p, row_tag);
-  if (disk.failed()) {
-    p.prompter->ShowMessage(Format(kMsgTakeError, {disk.open_status()}), kAppTitle, kErrorStyle);
-    return Outcome(SnapshotCommandResult::kFailed, disk.open_status());
-  }
+  // A disk that cannot be opened does nothing (the menu asked it a moment ago).
+  if (disk.failed()) return Outcome(SnapshotCommandResult::kFailed, disk.open_status());
   if (!disk.ok()) return Outcome(SnapshotCommandResult::kNotApplicable);
   CreateSnapshotDialogModel dialog;
   if (!run_dialog || !run_dialog(dialog)) return Outcome(SnapshotCommandResult::kStopped);
@@ -94,11 +92,8 @@ SnapshotCommandOutcome TakeSnapshotOfDevice(const Platform& p, uint32_t row_tag,
 
 SnapshotCommandOutcome RevertDevice(const Platform& p, uint32_t row_tag) {
   CommandDisk disk(p, row_tag);
-  // A disk that cannot be asked is a failed revert, not a silent one.
-  const auto failed = [&](Status st) {
-    p.prompter->ShowMessage(Format(kMsgRevertError, {st}), kAppTitle, kErrorStyle);
-    return Outcome(SnapshotCommandResult::kFailed, st);
-  };
+  // A disk that cannot be opened or asked stops before the question, silently.
+  const auto failed = [&](Status st) { return Outcome(SnapshotCommandResult::kFailed, st); };
   if (disk.failed()) return failed(disk.open_status());
   if (!disk.ok()) return Outcome(SnapshotCommandResult::kNotApplicable);
   SnapshotDisk snapshots(p, disk.handle());
@@ -115,10 +110,7 @@ SnapshotCommandOutcome RevertDevice(const Platform& p, uint32_t row_tag) {
     p.prompter->ShowMessage(kMsgLockFailed, kAppTitle, kErrorStyle);
     return Outcome(SnapshotCommandResult::kFailed, st);
   }
-  // Choose the snapshot the question named: a choice left pending in the
-  // driver by an earlier, failed revert must not send the disk elsewhere.
-  Status st = snapshots.Select(current);
-  if (st == kOk) st = snapshots.Revert();
+  Status st = snapshots.Revert();
   mapping.UnlockSlotVolumes(disk.slot(), disk.handle());
   if (st != kOk) {
     p.prompter->ShowMessage(Format(kMsgRevertError, {st}), kAppTitle, kErrorStyle);

@@ -68,7 +68,8 @@ bool ButtonShown(HWND sheet, int id) {
 // Runs the code under test while a thread timer works through steps; each
 // step waits (returns false) until its window is there. A step that waits
 // too long fails the test and every window of the thread is closed, so a
-// broken flow cannot hang the run.
+// broken flow cannot hang the run; so does a window still open after the
+// last step (its modal loop would otherwise wait for the ctest time-out).
 class Script {
  public:
   using Step = std::function<bool()>;
@@ -79,10 +80,12 @@ class Script {
     body();
     ::KillTimer(nullptr, t);
     current_ = nullptr;
-    for (const auto& f : failures_) ADD_FAILURE() << "step did not happen: " << f;
+    for (const auto& f : failures_) ADD_FAILURE() << f;
     for (const auto& s : steps_) ADD_FAILURE() << "step left: " << s.first;
     steps_.clear();
     failures_.clear();
+    abandoned_ = false;
+    waited_ = 0;
   }
 
  private:
@@ -90,17 +93,48 @@ class Script {
     if (::IsWindowVisible(w)) ::PostMessageW(w, WM_CLOSE, 0, 0);
     return TRUE;
   }
+  // The caption of a visible window of this thread, or empty when none is.
+  static std::wstring OpenWindow() {
+    std::wstring caption;
+    bool found = false;
+    struct Search {
+      std::wstring* caption;
+      bool* found;
+    } search{&caption, &found};
+    ::EnumThreadWindows(
+        ::GetCurrentThreadId(),
+        [](HWND w, LPARAM lp) -> BOOL {
+          if (!::IsWindowVisible(w)) return TRUE;
+          auto* s = reinterpret_cast<Search*>(lp);
+          *s->caption = Text(w);
+          *s->found = true;
+          return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return found ? (caption.empty() ? L"(untitled)" : caption) : L"";
+  }
   static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
     Script* s = current_;
     if (!s || s->busy_) return;
     s->busy_ = true;
-    if (s->abandoned_ || s->steps_.empty()) {
-      if (s->abandoned_) ::EnumThreadWindows(::GetCurrentThreadId(), &Script::CloseOne, 0);
+    if (s->abandoned_) {
+      ::EnumThreadWindows(::GetCurrentThreadId(), &Script::CloseOne, 0);
+    } else if (s->steps_.empty()) {
+      // The script is over; a window still shown after a short grace (a
+      // posted close on its way) is one nobody will close.
+      const std::wstring open = OpenWindow();
+      if (open.empty()) {
+        s->waited_ = 0;
+      } else if (++s->waited_ > 60) {
+        s->failures_.push_back("window left open after the last step: " +
+                               std::string(open.begin(), open.end()));
+        s->abandoned_ = true;
+      }
     } else if (s->steps_.front().second()) {
       s->steps_.pop_front();
       s->waited_ = 0;
     } else if (++s->waited_ > 500) {
-      s->failures_.push_back(s->steps_.front().first);
+      s->failures_.push_back("step did not happen: " + s->steps_.front().first);
       s->steps_.clear();
       s->abandoned_ = true;
     }
@@ -191,7 +225,8 @@ class MountWindows : public ::testing::Test {
   IscsiLists lists;
   IscsiDiscovery discovery{*fx.platform.sockets, lists, {}, fx.platform.code_page};
   DeviceListModel list{fx.platform};
-  MountContext ctx{fx.platform, list.bus(), discovery, [this] { list.Refresh(600); }, {}, {}, {}, {}};
+  int refreshes = 0;  // of the device list, by the mount
+  MountContext ctx{fx.platform, list.bus(), discovery, [this] { ++refreshes, list.Refresh(600); }, {}, {}, {}, {}};
   Script script;
 };
 
@@ -380,6 +415,7 @@ TEST_F(MountWindows, ImageDiskWithPasswordThroughChoosePreferDisk) {
   Press("finish", PSBTN_FINISH);
   script.Run([&] { MountCommand(ctx, kCategoryVirtualDisk); });
   ASSERT_TRUE(SlotState(0).used);
+  EXPECT_EQ(refreshes, 1);  // the list shows the new disk
   EXPECT_EQ(Record(0).device_type(), kImageDisk);
   EXPECT_TRUE(Record(0).has_password());
   EXPECT_EQ(Record(0).new_size(), 16u << 20);
@@ -499,8 +535,13 @@ TEST_F(MountWindows, IscsiTargetFoundThroughThePortalManager) {
     PostClick(w, IDOK);
     return true;
   });
+  // The target page refills its portal list from the portal manager.
+  script.Add("target page refilled", [] {
+    HWND sheet = Top(L"Mount Device");
+    return sheet && PageIndex(sheet) == kPageChooseTarget &&
+           ::SendDlgItemMessageW(CurrentPage(sheet), IDC_TARGET_PORTAL, CB_GETCOUNT, 0, 0) == 1;
+  });
   OnPage("target page, filled", kPageChooseTarget, [](HWND sheet, HWND p) {
-    if (::SendDlgItemMessageW(p, IDC_TARGET_PORTAL, CB_GETCOUNT, 0, 0) != 1) return;
     HWND lv = ::GetDlgItem(p, IDC_TARGET_LIST);
     ASSERT_GE(ListView_GetItemCount(lv), 2);
     ListView_SetCheckState(lv, 0, TRUE);
@@ -579,8 +620,10 @@ TEST_F(MountWindows, CloudDiskAgainstTheLocalService) {
   account(L"alice", L"wrong");
   EXPECT_EQ(LastMessage(), u"Couldn't logon to Velthorn cloud space.\r\n");
   EXPECT_EQ(UsedSlots(), 0);
+  EXPECT_EQ(refreshes, 0);  // a failed mount leaves the list alone
   account(L"alice", L"s3cret w");
   EXPECT_EQ(LastMessage(), u"Mounted successfully.");
+  EXPECT_EQ(refreshes, 1);
   ASSERT_TRUE(SlotState(1).used);
   EXPECT_EQ(Record(1).device_type(), 21);
   EXPECT_EQ(Record(1).target_name(), "disk7");

@@ -2,7 +2,9 @@
 // session (receive, login processing, SendTargets parsing, logout) and the
 // passes of DiscoverHost. Build with -DTW_FUZZ=ON and clang.
 //
-// Input: byte 0 chooses the mode and the recv piece size. Raw mode feeds
+// Input: byte 0 chooses the mode and the recv piece size; the last byte
+// decides, bit by bit, whether each wait for an unasked part of a text
+// answer sees one arriving (else the initiator asks). Raw mode feeds
 // the rest as the stream of every connection. Structured mode reads PDUs:
 // [kind][flags][status][ttt-last][length][length bytes of data], so the
 // fuzzer reaches the login and text paths without learning the framing.
@@ -88,11 +90,14 @@ Bytes Structured(const uint8_t* p, size_t n) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  if (size < 1) return 0;
+  if (size < 2) return 0;
   const uint8_t mode = data[0];
+  const uint8_t readable = data[size - 1];
+  --size;
   const Bytes stream = (mode & 1) ? Structured(data + 1, size - 1) : Bytes(data + 1, data + size);
   const size_t piece = 1 + (mode >> 1 & 0x3F);
   tw::testing::StreamSockets sockets({stream, stream, stream}, piece);
+  sockets.set_readable_pattern(readable);
   if (mode & 0x80) sockets.set_end_error(tw::kWsaETimedOut);
   tw::InitiatorConfig config;
   if (mode & 0x40) {

@@ -30,6 +30,7 @@ int StreamSockets::Select(SocketHandle s, SelectSets* sets, uint32_t) {
   SelectSets got;
   got.write = sets->write;
   got.read = sets->read;
+  if (got.read && patterned_) got.read = (readable_ >> (selects_++ % 8)) & 1;
   *sets = got;
   return int{got.write} + int{got.read};
 }

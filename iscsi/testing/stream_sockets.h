@@ -23,6 +23,12 @@ class StreamSockets final : public Sockets {
   // What recv returns once a stream is exhausted: 0 (peer closed) by
   // default, or kSocketError with this Winsock error.
   void set_end_error(int error) { end_error_ = error; }
+  // What select answers for readability, one bit per call from the lowest,
+  // round and round; without a pattern every socket is readable.
+  void set_readable_pattern(uint8_t bits) {
+    readable_ = bits;
+    patterned_ = true;
+  }
   // Bytes sent on each connection.
   const std::vector<Bytes>& sent() const { return sent_; }
   int connects() const { return static_cast<int>(next_stream_); }
@@ -58,6 +64,9 @@ class StreamSockets final : public Sockets {
   std::vector<Bytes> streams_;
   size_t piece_;
   int end_error_ = 0;
+  uint8_t readable_ = 0;
+  bool patterned_ = false;
+  unsigned selects_ = 0;
   int last_error_ = 0;
   size_t next_stream_ = 0;
   std::vector<Conn> conns_;  // indexed by handle - 1

@@ -178,7 +178,9 @@ class PosixSockets final : public Sockets {
     SelectSets got;
     got.read = sets->read && (p.revents & (POLLIN | POLLHUP | POLLERR));
     bool failed = false;
-    if (p.revents & (POLLOUT | POLLERR | POLLHUP)) {
+    // Reading SO_ERROR clears it: for a wait on readability alone it must
+    // stay for the recv that follows (a reset would read as a clean close).
+    if ((sets->write || sets->except) && (p.revents & (POLLOUT | POLLERR | POLLHUP))) {
       int e = 0;
       socklen_t len = sizeof e;
       ::getsockopt(p.fd, SOL_SOCKET, SO_ERROR, &e, &len);

@@ -71,6 +71,18 @@ class TableCodePage final : public CodePage {
     }
     return out;
   }
+  bool ToAnsiExact(std::u16string_view text, std::string* out, uint32_t cp) override {
+    if (Resolve(cp) == kCpUtf8) {
+      *out = Utf16ToUtf8(text);
+      return FromAnsi(*out, cp) == text;  // lone surrogates do not survive
+    }
+    *out = ToAnsi(text, cp);
+    // '?' comes out for '?' or for a character the table lacks.
+    if (out->size() != text.size()) return false;
+    for (size_t i = 0; i < text.size(); ++i)
+      if ((*out)[i] == '?' && text[i] != u'?') return false;
+    return true;
+  }
   std::u16string FromAnsi(std::string_view bytes, uint32_t cp) override {
     if (Resolve(cp) == kCpUtf8) return Utf8ToUtf16(bytes);
     std::u16string out;
@@ -110,6 +122,8 @@ std::string PosixDiagnostics::SystemMessage(Status code) {
     case 32: return "The process cannot access the file because it is being used by another process.";
     case 50: return "The request is not supported.";
     case 87: return "The parameter is incorrect.";
+    case 206: return "The filename or extension is too long.";
+    case 1113: return "No mapping for the Unicode character exists in the target multi-byte code page.";
     case 120: return "This function is not supported on this system.";
     case 122: return "The data area passed to a system call is too small.";
     case 123: return "The filename, directory name, or volume label syntax is incorrect.";

@@ -43,6 +43,23 @@ class Win32CodePage final : public CodePage {
     if (n > 0) WideCharToMultiByte(cp, 0, w, static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
     return out;
   }
+  bool ToAnsiExact(std::u16string_view text, std::string* out, uint32_t cp) override {
+    out->clear();
+    if (text.empty()) return true;
+    auto* w = reinterpret_cast<const wchar_t*>(text.data());
+    const int length = static_cast<int>(text.size());
+    // UTF-8 takes neither flag nor default character; it fails on what it cannot carry.
+    if (cp == CP_ACP) cp = GetACP();
+    const bool utf8 = cp == CP_UTF8;
+    const DWORD flags = utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
+    BOOL usedDefault = FALSE;
+    BOOL* used = utf8 ? nullptr : &usedDefault;
+    int n = WideCharToMultiByte(cp, flags, w, length, nullptr, 0, nullptr, used);
+    if (n <= 0 || usedDefault) return false;
+    out->assign(n, '\0');
+    n = WideCharToMultiByte(cp, flags, w, length, out->data(), n, nullptr, used);
+    return n > 0 && !usedDefault;
+  }
   std::u16string FromAnsi(std::string_view bytes, uint32_t cp) override {
     if (bytes.empty()) return {};
     int n = MultiByteToWideChar(cp, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);

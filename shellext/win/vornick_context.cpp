@@ -63,12 +63,18 @@ STDMETHODIMP CVornickContext::Initialize(PCIDLIST_ABSOLUTE folder, IDataObject* 
       ReleaseStgMedium(&medium);
       return E_INVALIDARG;
     }
-    // Several items get no menu: the path stays empty.
-    if (DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0) == 1 && DragQueryFileW(drop, 0, path, MAX_PATH) > 0)
-      use(fw::FromWide(path));
+    // Several items get no menu: the path stays empty. A path too long for
+    // the buffer is refused, not cut to name another item.
+    HRESULT hr = S_OK;
+    if (DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0) == 1) {
+      if (DragQueryFileW(drop, 0, nullptr, 0) >= MAX_PATH)
+        hr = HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE);
+      else if (DragQueryFileW(drop, 0, path, MAX_PATH) > 0)
+        use(fw::FromWide(path));
+    }
     GlobalUnlock(medium.hGlobal);
     ReleaseStgMedium(&medium);
-    return S_OK;
+    return hr;
   });
 }
 
