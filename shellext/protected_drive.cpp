@@ -1,5 +1,6 @@
 #include "shellext/protected_drive.h"
 
+#include "base/secure_zero.h"
 #include "base/text.h"
 #include "platform/device_io.h"
 #include "platform/file_items.h"
@@ -21,6 +22,7 @@ Bytes BuildProtectCommand(uint8_t operation, const std::u16string& password, Cod
   PutU8(r, vvfs::command::kOperation, operation);
   if (operation != vvfs::kLock) {
     std::string bytes = code_page.ToAnsi(password);
+    ScopedWipe wipe(bytes);
     // No terminator is needed: the field is fixed and zero-filled.
     PutBytes(r, vvfs::command::kPassword, bytes.data(), std::min(bytes.size(), vvfs::command::kPasswordBytes));
   }
@@ -103,6 +105,7 @@ Status ProtectedDrive::SendCommand(const std::u16string& path, uint8_t operation
   if (Status st = Open(path, kReadWrite, &h)) return st;
   ScopedHandle closer(*p_.device_io, h);
   Bytes record = BuildProtectCommand(operation, password, *p_.code_page);
+  ScopedWipe wipe(record);
   uint32_t got = 0;
   return p_.device_io->Control(h, vvfs::kIoctlCommand, record.data(), static_cast<uint32_t>(record.size()), nullptr,
                                0, &got);
@@ -135,11 +138,13 @@ Status ProtectedDrive::DecryptItem(const std::u16string& path, const std::u16str
     if (!folder) {
       // The password check first, so a wrong password changes nothing.
       Bytes check = BuildProtectCommand(vvfs::kUnlock, password, *p_.code_page);
+      ScopedWipe wipe(check);
       if (Status st = p_.device_io->Control(h, vvfs::kIoctlCommand, check.data(), vvfs::command::kSize, nullptr, 0,
                                             &got))
         return st;
     }
     Bytes decrypt = BuildProtectCommand(vvfs::kDecrypt, password, *p_.code_page);
+    ScopedWipe wipe(decrypt);
     if (Status st = p_.device_io->Control(h, vvfs::kIoctlCommand, decrypt.data(), vvfs::command::kSize, nullptr, 0,
                                           &got))
       return st;
