@@ -5,6 +5,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "base/text.h"
 #include "console/console.h"
 #include "platform/sim/protected_volumes.h"
 #include "platform/testing/sim_fixture.h"
