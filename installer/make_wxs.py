@@ -130,11 +130,12 @@ def main():
     # The Run value shares its key with other programs, so no table row can
     # remove it alone: one deferred action does, inside the install script as
     # Windows requires, as SYSTEM, and with --quiet so that a failure never
-    # opens a message box on a desktop nobody sees.
+    # opens a message box on a desktop nobody sees. A fixed number: wixl
+    # does not place Before/After as WiX does (the package test checks it).
     w('    <CustomAction Id="ForgetStartCommand" FileKey="F_tarnwickw_exe"'
       ' ExeCommand="--quiet forget-settings --machine" Execute="deferred" Impersonate="no" Return="ignore"/>')
     w('    <InstallExecuteSequence>')
-    w('      <Custom Action="ForgetStartCommand" After="InstallInitialize">'
+    w('      <Custom Action="ForgetStartCommand" Sequence="2590">'
       'REMOVE="ALL" AND NOT UPGRADINGPRODUCTCODE</Custom>')
     w('    </InstallExecuteSequence>')
     w('    <Feature Id="Complete" Level="1">')
