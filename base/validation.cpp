@@ -30,4 +30,19 @@ bool ParseIntegerField(const std::u16string& text, long long min, long long max,
   return true;
 }
 
+bool IsPlainName(std::u16string_view name) {
+  if (name.empty() || name == u"." || name == u"..") return false;
+  for (char16_t c : name)
+    if (c < 0x20 || std::u16string_view(u"\\/:*?\"<>|").find(c) != std::u16string_view::npos) return false;
+  if (name.back() == u'.' || name.back() == u' ') return false;
+  std::u16string stem = ToLowerAscii(name.substr(0, name.find(u'.')));
+  while (!stem.empty() && stem.back() == u' ') stem.pop_back();
+  for (const char16_t* device : {u"con", u"prn", u"aux", u"nul", u"conin$", u"conout$"})
+    if (stem == device) return false;
+  if (stem.size() == 4 && (stem.compare(0, 3, u"com") == 0 || stem.compare(0, 3, u"lpt") == 0) && stem[3] >= u'0' &&
+      stem[3] <= u'9')
+    return false;
+  return true;
+}
+
 }  // namespace tw

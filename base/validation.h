@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace tw {
 
@@ -15,5 +16,11 @@ std::u16string TextLengthMessage(size_t max_chars);
 // A whole decimal integer (optional sign, surrounding blanks allowed) within
 // [min, max]; false otherwise.
 bool ParseIntegerField(const std::u16string& text, long long min, long long max, long long* value);
+
+// Whether `name` can stand as one part of a path and nothing more: not
+// empty, "." or "..", no separator, drive colon, wildcard or control
+// character, no trailing dot or blank (Windows drops them), and no device
+// name such as CON, NUL or COM1 (with or without an extension).
+bool IsPlainName(std::u16string_view name);
 
 }  // namespace tw

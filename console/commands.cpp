@@ -36,7 +36,7 @@ const std::vector<Command>& Commands() {
        "list [--remembered] | exports HOST [--port N] [--user U] [--password P]",
        "NFS exports as network drives (DRIVE is X: or * for none).", NfsCommand},
       {"servers", "", "Lists the remembered NFS servers, the preferred first.", ServersCommand},
-      {"discover", "HOST[:PORT] [--value All|Shared|Private] [--chap-user U --chap-secret S]",
+      {"discover", "HOST[:PORT] [--value All|Shared|Private] [--chap-user U --chap-secret S [--allow-ntauth]]",
        "Asks an iSCSI portal for its targets (each with its kind and portals).", DiscoverCommand},
       {"portals", "[add HOST[:PORT] | remove HOST[:PORT]]", "Lists, adds or removes the remembered iSCSI portals.",
        PortalsCommand},

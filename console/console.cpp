@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "base/secure_zero.h"
+
 #include "platform/sim/sim_machine.h"
 #include "platform/stream_prompter.h"
 #include "platform/system_services.h"
@@ -32,6 +34,8 @@ void PrintHelp(std::ostream& out) {
     std::string line = std::string("  ") + c.name + (c.usage[0] ? " " : "") + c.usage;
     out << line << "\n      " << c.summary << "\n";
   }
+  out << "\nA --password or --chap-secret given without a value, or as -, is read from the\n"
+         "terminal without echo (or from standard input), so it stays out of the process list.\n";
   out << "\nEnvironment:\n"
          "  TARNWICK_SIM_STATE  folder of the simulated machine's state\n"
          "  TARNWICK_MACHINE    'sim' to use the simulated machine on Windows\n";
@@ -85,13 +89,27 @@ std::string HexCode(uint32_t code) {
   return buf;
 }
 
-int Run(Machine& machine, const std::vector<std::string>& all, std::ostream& out, std::ostream& err) {
+std::string NotAPlainName(const std::string& what, const std::string& name) {
+  return "'" + name + "' is not a plain " + what +
+         ": it names a folder, so no \\ or /, no '..', no drive (X:) and no device name (NUL, COM1...)";
+}
+
+int Run(Machine& machine, const std::vector<std::string>& all, std::ostream& out, std::ostream& err,
+        const SecretReader& read_secret) {
   Context ctx{machine, out, err, false, machine.platform()};
   std::vector<std::string> args;
   for (const std::string& a : all) {
     if (a == "--yes" && args.empty()) ctx.assume_yes = true;
     else args.push_back(a);
   }
+  // The words may hold secrets: wiped whatever way the command ends.
+  struct WipeWords {
+    std::vector<std::string>& words;
+    ~WipeWords() {
+      for (std::string& w : words) WipeSecret(w);
+    }
+  } wipe{args};
+  if (!FillSecretOptions(&args, read_secret, err)) return kExitUsage;
   StreamDiagnostics diagnostics(out, err, *machine.platform().diagnostics);
   StreamPrompter prompter(err, ctx.assume_yes);
   ctx.platform = machine.platform();

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "console/secret_input.h"
 #include "platform/machine.h"
 #include "platform/system_services.h"
 
@@ -34,8 +35,10 @@ struct Command {
 const std::vector<Command>& Commands();
 
 // Runs one command line (without the program name). Exit codes: 0 success,
-// 1 the operation failed, 2 bad usage.
-int Run(Machine& machine, const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+// 1 the operation failed, 2 bad usage. Secret options given without a value
+// are read with `read_secret`.
+int Run(Machine& machine, const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+        const SecretReader& read_secret = ReadSecretFromTerminal);
 
 // Diagnostics into one stream (both kinds), e.g. to silence a call.
 class StreamDiagnosticsFor final : public Diagnostics {
@@ -65,5 +68,7 @@ constexpr int kExitUsage = 2;
 int UsageError(Context& ctx, const std::string& command, const std::string& message);
 bool ParseInt(const std::string& text, long long min, long long max, long long* value);
 std::string HexCode(uint32_t code);  // "0xC000006A"
+// "'NAME' is not a plain WHAT: ..." for a name that would become a path part.
+std::string NotAPlainName(const std::string& what, const std::string& name);
 
 }  // namespace tw::console

@@ -3,7 +3,9 @@
 // be scripted without the shell.
 #include "console/protect_commands.h"
 
+#include "base/secure_zero.h"
 #include "base/text.h"
+#include "base/validation.h"
 #include "platform/system_services.h"
 #include "shellext/protected_drive.h"
 #include "shellext/shell_commands.h"
@@ -34,7 +36,10 @@ int ProtectCommand(Context& ctx, const std::vector<std::string>& args) {
   if (needs_password != (o.values.count("--password") > 0))
     return UsageError(ctx, "protect", needs_password ? action + " needs --password" : action + " takes no password");
   if (takes_users == users.empty()) return UsageError(ctx, "protect", takes_users ? action + " needs users" : "too many arguments");
+  for (const std::u16string& user : users)
+    if (!IsPlainName(user)) return UsageError(ctx, "protect", NotAPlainName("user name", Utf16ToUtf8(user)));
   std::u16string password = needs_password ? Utf8ToUtf16(o.values["--password"]) : u"";
+  ScopedWipe wipe(password);
 
   shellext::ProtectedDrive drive(ctx.platform);
   if (!drive.IsProtectedVolume(path)) {

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "base/text.h"
 #include "console/console.h"
 #include "platform/sim/protected_volumes.h"
 #include "platform/testing/sim_fixture.h"
@@ -72,6 +73,59 @@ TEST_F(ProtectConsoleTest, RefusesOrdinaryPathsTakenLettersAndBadUsage) {
   EXPECT_EQ(Tarnwick({"vvfs", "remove", "Q:"}), 0);
   EXPECT_EQ(State().claimed_letters.count('Q'), 0u);
   EXPECT_EQ(Tarnwick({"protect", "state", "Q:\\box"}), 1);
+}
+
+TEST_F(ProtectConsoleTest, NamesThatWouldLeadOutOfTheStateFolderAreRefused) {
+  const std::filesystem::path outside = sim().folder().parent_path() / "outside";
+  // Q's users' copies go to <state>/vvfs/Q-users/<user>: three levels up is beside the state folder.
+  for (const char* users : {"ann,ben,../../../outside", "D:", "NUL", "a/b", "..\\x"}) {
+    EXPECT_EQ(Tarnwick({"vvfs", "add", "Q:", "--users", users}), 2) << users;
+    EXPECT_NE(err.str().find("is not a plain user name"), std::string::npos) << err.str();
+  }
+  // The simulated driver refuses them too: the console is not its only caller.
+  EXPECT_EQ(sim::AddProtectedVolume(sim(), 'Q', "", {"ann", "../../../outside"}), kErrInvalidName);
+  EXPECT_EQ(Tarnwick({"protect", "copy", "Q:\\box\\note.txt", "../../../outside"}), 2);
+  EXPECT_NE(err.str().find("is not a plain user name"), std::string::npos) << err.str();
+  EXPECT_FALSE(std::filesystem::exists(outside));
+  // Item paths: a part that is a drive or a device, or climbs, names no item.
+  char letter;
+  std::string key;
+  EXPECT_TRUE(sim::ProtectedItemKey(u"Q:\\box\\.\\note.txt", &letter, &key));
+  EXPECT_EQ(key, "\\box\\note.txt");
+  for (const char16_t* path : {u"Q:\\box\\D:", u"Q:\\D:\\x", u"Q:\\box\\..\\..\\x", u"Q:\\a/../../x", u"Q:\\NUL"})
+    EXPECT_FALSE(sim::ProtectedItemKey(path, &letter, &key)) << Utf16ToUtf8(path);
+}
+
+TEST_F(ProtectConsoleTest, PasswordLeftOffTheCommandLineIsReadNotTaken) {
+  std::vector<std::string> prompts;
+  std::string typed = "pw";
+  SecretReader reader = [&](const std::string& prompt, std::string* secret) {
+    prompts.push_back(prompt);
+    *secret = typed;
+    return !typed.empty();
+  };
+  auto run = [&](std::vector<std::string> args) {
+    out.str("");
+    err.str("");
+    return console::Run(*machine, args, out, err, reader);
+  };
+  EXPECT_EQ(run({"protect", "encrypt", "Q:\\box", "--password"}), 0) << err.str();
+  EXPECT_EQ(run({"protect", "lock", "Q:\\box\\note.txt"}), 0);
+  typed = "wrong";
+  EXPECT_EQ(run({"protect", "unlock", "Q:\\box\\note.txt", "--password", "-"}), 1);
+  EXPECT_NE(err.str().find("0x00000056"), std::string::npos) << err.str();
+  typed = "pw";
+  // A word after --password is its value, even when it looks like a path.
+  EXPECT_EQ(run({"protect", "unlock", "--password", "Q:\\box\\note.txt"}), 2);
+  EXPECT_EQ(run({"protect", "unlock", "Q:\\box\\note.txt", "--password"}), 0) << err.str();
+  EXPECT_EQ(prompts, std::vector<std::string>(3, "Password: "));
+  // A value on the command line is used as it stands; nothing is asked.
+  EXPECT_EQ(run({"protect", "decrypt", "Q:\\box", "--password", "pw"}), 0);
+  EXPECT_EQ(prompts.size(), 3u);
+  // Nothing to read: refused, with a word on how to give it.
+  typed = "";
+  EXPECT_EQ(run({"protect", "unlock", "Q:\\box\\note.txt", "--password"}), 2);
+  EXPECT_NE(err.str().find("no password was given"), std::string::npos) << err.str();
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "base/text.h"
+#include "base/validation.h"
 #include "console/protect_commands.h"
 #include "platform/sim/protected_volumes.h"
 #include "platform/sim/sim_machine.h"
@@ -77,6 +78,8 @@ int VvfsCommand(Context& ctx, const std::vector<std::string>& args) {
   }
   if ((p[0] == "add" || p[0] == "remove") && p.size() == 2) {
     if (!DriveLetter(p[1], &letter)) return UsageError(ctx, "vvfs", "give a drive like P:");
+    for (const std::string& user : SplitList(o.values["--users"]))
+      if (!IsPlainName(Utf8ToUtf16(user))) return UsageError(ctx, "vvfs", NotAPlainName("user name", user));
     Status st = p[0] == "add" ? sim::AddProtectedVolume(*m, letter, o.values["--label"], SplitList(o.values["--users"]))
                               : sim::RemoveProtectedVolume(*m, letter);
     if (st == kErrAlreadyExists) {

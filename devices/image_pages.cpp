@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "base/crypto/sha256.h"
+#include "base/secure_zero.h"
 #include "base/text.h"
 #include "base/validation.h"
 #include "platform/system_services.h"
@@ -81,6 +82,7 @@ PageResult BurnerPage::Finish() {
 
 std::array<uint8_t, 32> DigestPassword(const std::u16string& password) {
   Bytes utf16le;
+  ScopedWipe wipe(utf16le);
   for (char16_t c : password) {
     utf16le.push_back(static_cast<uint8_t>(c));
     utf16le.push_back(static_cast<uint8_t>(c >> 8));

@@ -28,6 +28,10 @@ VERBS = [(ext, "cd") for ext in (".iso", ".bin", ".mdf", ".cdi", ".b5i", ".nrg",
     (".vhd", "vhd")]
 
 
+# Keys that only the programs write; the uninstall deletes them whole.
+SETTINGS_KEYS = [("HKLM", "SOFTWARE\\Velthorn\\Pellowen"), ("HKCU", "Software\\Velthorn\\Pellowen")]
+
+
 def guid(name):
     """A component GUID that stays the same from build to build."""
     return "{" + str(uuid.uuid5(NAMESPACE, name)).upper() + "}"
@@ -93,6 +97,11 @@ def main():
     w(f'      <Component Id="C_Verbs" Guid="{guid("verbs")}" Win64="yes">')
     w('        <RegistryValue Root="HKLM" Key="Software\\Velthorn\\Tarnwick" Name="InstallDir" Type="string"'
       ' Value="[INSTALLDIR]" KeyPath="yes"/>')
+    # The settings the programs write of their own accord go with the product:
+    # a row named "-" without a value deletes its key, and everything under
+    # it, when the component is removed (HKCU: the user who uninstalls).
+    for root, key in SETTINGS_KEYS:
+        w(f'        <RegistryValue Root="{root}" Key={a(key)} Name="-" Type="string" Value=""/>')
     for ext, kind in VERBS:
         key = f"Software\\Classes\\SystemFileAssociations\\{ext}\\shell\\TarnwickMount"
         w(f'        <RegistryValue Root="HKLM" Key={a(key)} Type="string" Value="Mount"/>')
@@ -118,15 +127,15 @@ def main():
             w(f'        <RegistryValue {attrs}/>')
         w('      </Component>')
     w('    </Directory>')
-    # What the programs wrote of their own accord goes with the product too:
-    # the machine's settings as the installer, the user's as the user.
-    for cid, scope, impersonate in (("ForgetMachineSettings", "--machine", "no"), ("ForgetUserSettings", "--user", "yes")):
-        w(f'    <CustomAction Id="{cid}" FileKey="F_tarnwickw_exe" ExeCommand="forget-settings {scope}"'
-          f' Execute="deferred" Impersonate="{impersonate}" Return="ignore"/>')
+    # The Run value shares its key with other programs, so no table row can
+    # remove it alone: one deferred action does, inside the install script as
+    # Windows requires, as SYSTEM, and with --quiet so that a failure never
+    # opens a message box on a desktop nobody sees. A fixed number: wixl
+    # does not place Before/After as WiX does (the package test checks it).
+    w('    <CustomAction Id="ForgetStartCommand" FileKey="F_tarnwickw_exe"'
+      ' ExeCommand="--quiet forget-settings --machine" Execute="deferred" Impersonate="no" Return="ignore"/>')
     w('    <InstallExecuteSequence>')
-    w('      <Custom Action="ForgetMachineSettings" Before="RemoveRegistryValues">'
-      'REMOVE="ALL" AND NOT UPGRADINGPRODUCTCODE</Custom>')
-    w('      <Custom Action="ForgetUserSettings" After="ForgetMachineSettings">'
+    w('      <Custom Action="ForgetStartCommand" Sequence="2590">'
       'REMOVE="ALL" AND NOT UPGRADINGPRODUCTCODE</Custom>')
     w('    </InstallExecuteSequence>')
     w('    <Feature Id="Complete" Level="1">')

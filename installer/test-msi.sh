@@ -39,6 +39,33 @@ if [[ -n $entries ]]; then
 fi
 echo "test-msi: tables hold the files, shortcut, verbs, upgrade code$([[ -n $entries ]] && echo ' and every extension entry')"
 
+# What Windows enforces and Wine lets pass: a deferred action runs only inside
+# the install script (error 2762 otherwise, and the uninstall aborts), and an
+# uninstall run with /qn, maybe as SYSTEM, must not wait on a window nobody sees.
+row() { tail -n +4 "$work/tables/$1.idt" | tr -d '\r'; }
+seq_of() { row InstallExecuteSequence | awk -F'\t' -v a="$1" '$1 == a { print $3 }'; }
+first=$(seq_of InstallInitialize)
+last=$(seq_of InstallFinalize)
+[[ -n $first && -n $last ]] || fail "InstallInitialize or InstallFinalize is not sequenced"
+while IFS=$'\t' read -r action type source target _; do
+  [[ -n $action ]] || continue
+  at=$(seq_of "$action")
+  if ((type & 0x400)) && [[ -n $at ]] && ((at <= first || at >= last)); then
+    fail "deferred action $action at $at is outside InstallInitialize ($first) to InstallFinalize ($last)"
+  fi
+  case $((type & 7)) in
+    2) [[ $source == F_tarnwickw_exe && $target == "--quiet "* ]] ||
+      fail "action $action runs a program that can show a window: $source $target" ;;
+    3) if (((type & 0x3F) == 19)); then fail "action $action shows an error box"; fi ;;
+    *) fail "action $action (type $type) runs code that can show a window" ;;
+  esac
+done < <(row CustomAction)
+for key in 'SOFTWARE\Velthorn\Pellowen' 'Software\Velthorn\Pellowen'; do
+  row Registry | awk -F'\t' -v k="$key" '$3 == k && $4 == "-" && $5 == "" { found = 1 } END { exit !found }' ||
+    fail "no Registry row removes $key on uninstall"
+done
+echo "test-msi: deferred actions inside the script, none that can show a window, the settings keys removed by table"
+
 # ---- Install, use, uninstall under Wine ----------------------------------
 export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 wine_prefix "$WINEPREFIX"
@@ -92,6 +119,11 @@ done
 wait "$verb_pid" || fail "the Mount verb failed"
 wine "$dir/tarnwick.exe" list --category "Virtual CD/DVD" 2>/dev/null | tr -d '\r' | grep 'disc.iso' >/dev/null ||
   fail "the verb's ISO is not listed"
+# The uninstall's program, told to be quiet, fails without a window (one
+# waiting for a click would run into the timeout).
+rc=0
+timeout 60 wine "$dir/tarnwickw.exe" --quiet forget-settings >/dev/null 2>&1 || rc=$?
+[[ $rc == 2 ]] || fail "tarnwickw --quiet with a bad command ended with $rc, not 2 at once"
 unset TARNWICK_MACHINE TARNWICK_SIM_STATE
 echo "test-msi: installed; the manager, the console and the Mount verb work from the program folder"
 

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "base/text.h"
+#include "iscsi/login.h"
 #include "iscsi/testing/memory_registry.h"
 #include "iscsi/testing/scripted_target.h"
 
@@ -80,6 +81,63 @@ TEST_F(CommandsTest, DiscoverReportsAnUnreachablePortal) {
   EXPECT_EQ(Discover({"127.0.0.1:" + std::to_string(port), "--value", "Private"}), 1);
   EXPECT_EQ(err_.str(), "Can't connect to the host 127.0.0.1, error code: 274d.\n");
   EXPECT_EQ(out_.str(), "");
+}
+
+// A rogue portal: it answers NTAUTH, and would read the secret back out of
+// the response, then serves one target.
+ScriptedTarget::Handler NtauthPortal() {
+  return [](TargetConnection& c) {
+    Request r;
+    if (!c.Read(&r)) return;
+    c.Send(testing::LoginResponse(0x00, {{"AuthMethod", "NTAUTH"}}));
+    if (!c.Read(&r)) return;
+    c.Send(testing::LoginResponse(0x00, {{"CHAP_A", "5"}, {"CHAP_I", "9"}, {"CHAP_C", "0x0102"}}));
+    if (!c.Read(&r)) return;
+    c.Send(testing::LoginResponse(0x81, {}));
+    if (!c.Read(&r)) return;
+    c.Send(testing::LoginResponse(0x87, {}));
+    if (!c.Read(&r)) return;
+    c.Send(testing::TextResponse(testing::TextData({{"TargetName", "iqn.t:rogue"}}), true));
+    if (c.Read(&r)) c.Send(testing::LogoutResponse());
+    c.WaitForClose();
+  };
+}
+
+std::string SentChapResponse(const std::vector<std::vector<Request>>& connections) {
+  for (const auto& requests : connections)
+    for (const Request& r : requests)
+      if (r.Key("CHAP_R") != "<absent>") return r.Key("CHAP_R");
+  return "";
+}
+
+TEST_F(CommandsTest, ChapSecretGoesThroughNtauthOnlyWhenAllowed) {
+  {
+    ScriptedTarget target(*sockets_, {NtauthPortal()});
+    const std::string where = "127.0.0.1:" + std::to_string(target.port());
+    EXPECT_EQ(Discover({where, "--value", "Shared", "--chap-user", "u", "--chap-secret", "s3cret"}), 1);
+    EXPECT_EQ(SentChapResponse(target.Join()), "");
+    EXPECT_NE(err_.str().find("NTAUTH"), std::string::npos) << err_.str();
+    EXPECT_NE(err_.str().find("fixed key"), std::string::npos) << err_.str();
+    EXPECT_NE(err_.str().find("--allow-ntauth"), std::string::npos) << err_.str();
+    EXPECT_EQ(out_.str(), "");
+  }
+  {
+    ScriptedTarget target(*sockets_, {NtauthPortal()});
+    const std::string where = "127.0.0.1:" + std::to_string(target.port());
+    EXPECT_EQ(Discover({where, "--value", "Shared", "--chap-user", "u", "--chap-secret", "s3cret", "--allow-ntauth"}),
+              0)
+        << err_.str();
+    EXPECT_EQ(SentChapResponse(target.Join()), NtauthResponse("s3cret"));
+    EXPECT_EQ(out_.str(), "iqn.t:rogue\tShared\t" + where + "\n");
+  }
+  {
+    // Without a secret (as the manager discovers) the answer is taken as
+    // before, and the login gives up at the step that needs credentials.
+    ScriptedTarget target(*sockets_, {NtauthPortal()});
+    EXPECT_EQ(Discover({"127.0.0.1:" + std::to_string(target.port()), "--value", "Shared"}), 1);
+    EXPECT_EQ(target.Join().at(0).size(), 2u);
+    EXPECT_EQ(err_.str().find("NTAUTH"), std::string::npos) << err_.str();
+  }
 }
 
 TEST_F(CommandsTest, DiscoverUsage) {

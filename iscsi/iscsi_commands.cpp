@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/secure_zero.h"
 #include "base/text.h"
 #include "iscsi/discovery.h"
 #include "iscsi/portals.h"
@@ -13,7 +14,7 @@ namespace {
 
 constexpr char kDiscoverUsage[] =
     "usage: tarnwick discover HOST[:PORT] [--value All|Shared|Private] "
-    "[--chap-user U --chap-secret S]\n";
+    "[--chap-user U --chap-secret S [--allow-ntauth]]\n";
 constexpr char kPortalsUsage[] = "usage: tarnwick portals [add HOST[:PORT] | remove HOST[:PORT]]\n";
 
 // The message boxes of the portal manager, as lines on the error stream.
@@ -77,6 +78,8 @@ int RunDiscoverCommand(const std::vector<std::string>& args, const Platform& pla
       config.chapUser = words[++i];
     } else if (w == "--chap-secret" && hasNext) {
       config.chapSecret = words[++i];
+    } else if (w == "--allow-ntauth") {
+      config.allowNtauth = true;
     } else if (!w.empty() && w[0] != '-' && hostPort.empty()) {
       hostPort = w;
     } else {
@@ -113,9 +116,19 @@ int RunDiscoverCommand(const std::vector<std::string>& args, const Platform& pla
     err << "discover: no sockets on this platform\n";
     return 1;
   }
+  bool ntauthRefused = false;
+  config.ntauthRefused = &ntauthRefused;
   IscsiLists lists;
   IscsiDiscovery discovery(*platform.sockets, lists, config, platform.code_page);
   const int rc = discovery.DiscoverHost(U16(host), port, value);
+  WipeSecret(config.chapSecret);
+  WipeSecret(discovery.config().chapSecret);
+  if (rc != 0 && ntauthRefused) {
+    err << "discover: the portal asked for NTAUTH, which sends the CHAP secret enciphered under a fixed key "
+           "that anyone with this program can undo; the secret was not sent. Give --allow-ntauth to send "
+           "it anyway, to a portal you trust.\n";
+    return 1;
+  }
   if (rc != 0) {
     err << Utf16ToUtf8(CannotConnectMessage(U16(host), rc)) << "\n";
     return 1;

@@ -1,7 +1,7 @@
 // Console front end of the iSCSI initiator (the `tarnwick` program wires
 // these in):
 //   tarnwick discover HOST[:PORT] [--value All|Shared|Private]
-//                     [--chap-user U --chap-secret S]
+//                     [--chap-user U --chap-secret S [--allow-ntauth]]
 //   tarnwick portals [add HOST[:PORT] | remove HOST[:PORT]]
 // `args` are the words after the command name (a leading "discover" or
 // "portals" is skipped too). Results: 0 success, 1 failure (the message,

@@ -263,6 +263,10 @@ int ProcessLoginResponse(IscsiSession& session, const IscsiPdu& pdu) {
         session.params.targetPortalGroupTag = 0;
         if (!FindTextKey("AuthMethod", pdu, 256, &v)) return kIscsiRejected;
         if (v != session.params.authMethod && v != "NTAUTH") return kIscsiRejected;
+        if (v == "NTAUTH" && !session.config.chapSecret.empty() && !session.config.allowNtauth) {
+          if (session.config.ntauthRefused) *session.config.ntauthRefused = true;
+          return kIscsiRejected;
+        }
         auth.authMethod = EqualsNoCaseAscii(v, "CHAP")     ? kAuthChap
                           : EqualsNoCaseAscii(v, "NTAUTH") ? kAuthNtauth
                                                            : kAuthNone;

@@ -278,6 +278,7 @@ TEST(IscsiLogin, NtauthRefusedIsRetriedWithTheMd5Response) {
   InitiatorConfig config;
   config.chapUser = "user1";
   config.chapSecret = "secret-of-user-1";
+  config.allowNtauth = true;
   LoginRun run(Join({LoginResponse(0x00, {{"AuthMethod", "NTAUTH"}}),
                      LoginResponse(0x00, {{"CHAP_A", "5"}, {"CHAP_I", "7"}, {"CHAP_C", "0x0102"}}),
                      LoginResponse(0x00, {}, 2),  // NTAUTH response refused
@@ -303,6 +304,7 @@ TEST(IscsiLogin, RefusedMd5ResponseEndsTheLogin) {
   InitiatorConfig config;
   config.chapUser = "u";
   config.chapSecret = "s";
+  config.allowNtauth = true;
   LoginRun run(Join({LoginResponse(0x00, {{"AuthMethod", "NTAUTH"}}),
                      LoginResponse(0x00, {{"CHAP_A", "5"}, {"CHAP_I", "7"}, {"CHAP_C", "0x0102"}}),
                      LoginResponse(0x00, {}, 2), LoginResponse(0x00, {}, 2)}),

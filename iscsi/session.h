@@ -25,6 +25,13 @@ struct InitiatorConfig {
   // step 2 without a user name is given up (-1).
   std::string chapUser;
   std::string chapSecret;
+  // NTAUTH enciphers the secret under a constant key that anyone with the
+  // program can undo, so a secret goes that way only when the user allows
+  // it; otherwise an NTAUTH answer ends the login (-1) before anything is
+  // sent, and sets *ntauthRefused when given. Without a secret nothing is
+  // at stake and the answer is taken as before.
+  bool allowNtauth = false;
+  bool* ntauthRefused = nullptr;
   // the 5-second connect wait and 90-second send/receive time-outs;
   // tests shorten them.
   uint32_t connectTimeoutMs = 5000;

@@ -86,6 +86,7 @@ Status ConnectNfsShare(const std::u16string& local_name, std::u16string* remote_
 Status MountNfsShare(const std::u16string& local_name, std::u16string* remote_path, bool persistent,
                      const std::u16string& user, const std::u16string& password, int port, const Platform& p) {
   ShareMountOptions options;
+  ScopedWipe wipe(options.block);  // it carries the password
   std::u16string port_text = Format(u"%d", {port});
   // An option that does not fit is left out; the mount goes on.
   InsertMountOption(u"user", user, &options, *p.diagnostics);

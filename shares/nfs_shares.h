@@ -8,6 +8,7 @@
 #include <string>
 
 #include "base/bytes.h"
+#include "base/secure_zero.h"
 #include "base/status.h"
 #include "platform/platform.h"
 #include "shares/mount_options.h"
@@ -45,6 +46,9 @@ class NfsShareRecord {
 class ExportQueryRequest {
  public:
   ExportQueryRequest() { bytes_.fill(0); }
+  ~ExportQueryRequest() { SecureZero(bytes_.data(), bytes_.size()); }  // it carries the password
+  ExportQueryRequest(const ExportQueryRequest&) = default;
+  ExportQueryRequest& operator=(const ExportQueryRequest&) = default;
   void set_address(uint32_t network_order) { PutU32LE(span(), exportreq::kAddress, network_order); }
   void set_port(uint16_t port) { PutU16LE(span(), exportreq::kPort, port); }
   void set_user(std::u16string_view u);

@@ -1,5 +1,6 @@
 #include "shellext/protected_drive.h"
 
+#include "base/secure_zero.h"
 #include "base/text.h"
 #include "platform/device_io.h"
 #include "platform/file_items.h"
@@ -23,6 +24,8 @@ Status BuildProtectCommand(uint8_t operation, const std::u16string& password, Co
   // Character by character, so the cut never splits a double-byte one,
   // and without best fit: two passwords must not become one key.
   std::string bytes, one;
+  ScopedWipe wipe_bytes(bytes);
+  ScopedWipe wipe_one(one);
   for (size_t i = 0; i < password.size();) {
     size_t n = 1;
     if (password[i] >= 0xD800 && password[i] <= 0xDBFF && i + 1 < password.size()) n = 2;
@@ -122,6 +125,7 @@ bool ProtectedDrive::QueryProtectionState(const std::u16string& path, ItemState*
 
 Status ProtectedDrive::SendCommand(const std::u16string& path, uint8_t operation, const std::u16string& password) {
   Bytes record;
+  ScopedWipe wipe(record);
   if (Status st = BuildProtectCommand(operation, password, *p_.code_page, &record)) return st;
   Handle h;
   if (Status st = Open(path, kReadWrite, &h)) return st;
@@ -150,6 +154,8 @@ Status ProtectedDrive::EncryptItem(const std::u16string& path, const std::u16str
 
 Status ProtectedDrive::DecryptItem(const std::u16string& path, const std::u16string& password) {
   Bytes check, decrypt;
+  ScopedWipe wipe_check(check);
+  ScopedWipe wipe_decrypt(decrypt);
   if (Status st = BuildProtectCommand(vvfs::kUnlock, password, *p_.code_page, &check)) return st;
   if (Status st = BuildProtectCommand(vvfs::kDecrypt, password, *p_.code_page, &decrypt)) return st;
   bool folder = IsFolder(path);

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "base/bytes.h"
+#include "base/secure_zero.h"
 #include "base/text.h"
 #include "storagebus/driver_contract.h"
 
@@ -15,6 +16,10 @@ namespace tw {
 class DeviceRecord {
  public:
   DeviceRecord() { bytes_.fill(0); }  // every byte no field covers stays 0
+  // A request may carry a CHAP secret or a password digest.
+  ~DeviceRecord() { SecureZero(bytes_.data(), bytes_.size()); }
+  DeviceRecord(const DeviceRecord&) = default;
+  DeviceRecord& operator=(const DeviceRecord&) = default;
 
   ByteSpan span() { return {bytes_.data(), bytes_.size()}; }
   ConstByteSpan span() const { return {bytes_.data(), bytes_.size()}; }

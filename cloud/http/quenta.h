@@ -136,6 +136,11 @@ class CHttpClientMapT {
     uint32_t flags = 0;
   };
 
+  CHttpClientMapT() = default;
+  CHttpClientMapT(const CHttpClientMapT&) = default;
+  CHttpClientMapT& operator=(const CHttpClientMapT&) = default;
+  ~CHttpClientMapT();
+
   // A null value is taken as empty.
   void Add(const char16_t* szName, const char16_t* szValue, uint32_t flags = 0);
   // Takes the value over without copying it.

@@ -1,6 +1,7 @@
 // The client, its post context and the response.
 #include <algorithm>
 
+#include "base/secure_zero.h"
 #include "base/text.h"
 #include "cloud/http/quenta.h"
 #include "platform/system_services.h"
@@ -282,6 +283,7 @@ std::unique_ptr<CHttpResponseT> CHttpClientT::_ReleasePostResponse() {
   if (!ctx_.active) ThrowArg("CHttpClientT::_ReleasePostResponse: The post context is not active.");
   std::unique_ptr<CHttpResponseT> response(
       new CHttpResponseT(net_, code_page_, ctx_.hInternet, ctx_.hConnection, ctx_.hRequest));
+  tw::WipeSecret(ctx_.value);
   ctx_ = PostContext();
   return response;
 }
@@ -291,6 +293,7 @@ void CHttpClientT::EndPostContext() {
   tool_.CloseRequest(ctx_.hRequest);
   tool_.CloseRequest(ctx_.hConnection);
   if (ctx_.own_internet) tool_.CloseRequest(ctx_.hInternet);
+  tw::WipeSecret(ctx_.value);
   ctx_ = PostContext();
 }
 
@@ -311,6 +314,7 @@ std::unique_ptr<CHttpResponseT> CHttpClientT::_ProceedPostContext() {
       std::string name = EncodeName(e);
       _WritePost(reinterpret_cast<const uint8_t*>(name.data()), name.size());
       _WritePost(reinterpret_cast<const uint8_t*>("="), 1);
+      tw::WipeSecret(ctx_.value);  // the form body holds the password
       ctx_.value = EncodeValue(e);
       ctx_.value_offset = 0;
       ++ctx_.next_param;

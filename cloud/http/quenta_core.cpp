@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "base/secure_zero.h"
 #include "base/text.h"
 #include "cloud/http/quenta.h"
 #include "platform/system_services.h"
@@ -105,6 +106,10 @@ bool IsUnreserved(unsigned char c) {
 
 }  // namespace
 
+CHttpClientMapT::~CHttpClientMapT() {
+  for (Entry& e : entries_) tw::WipeSecret(e.value);  // parameters may be passwords
+}
+
 void CHttpClientMapT::Insert(Entry entry) {
   auto it = std::upper_bound(entries_.begin(), entries_.end(), entry,
                              [](const Entry& a, const Entry& b) {
@@ -127,6 +132,8 @@ void CHttpClientMapT::AddPointerDirectly(const char16_t* szName, std::u16string&
 void CHttpClientMapT::RemoveAll(const char16_t* szName) {
   if (!szName) ThrowArg("CHttpClientMapT::RemoveAll: szName can not be NULL.");
   std::u16string name(szName);
+  for (Entry& e : entries_)
+    if (CompareNoCase(e.name, name) == 0) tw::WipeSecret(e.value);
   entries_.erase(std::remove_if(entries_.begin(), entries_.end(),
                                 [&](const Entry& e) { return CompareNoCase(e.name, name) == 0; }),
                  entries_.end());

@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "base/secure_zero.h"
+
 #include "cloud/cloud_disk.h"
 #include "framework/dialog.h"
 
@@ -15,6 +17,7 @@ constexpr wchar_t kCloudInfoUrl[] = L"http://cloud.velthorn.com/";
 class CMountCloudDlg : public fw::CDialog, public CloudAccountDialog {
  public:
   explicit CMountCloudDlg(HWND parent);
+  ~CMountCloudDlg() override { WipeSecret(password_); }
   // Runs the dialog with both fields empty; false on Cancel.
   bool Ask(std::u16string* user_account, std::u16string* password) override;
 

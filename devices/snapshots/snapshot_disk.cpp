@@ -3,6 +3,7 @@
 #include <unordered_set>
 
 #include "base/bytes.h"
+#include "base/secure_zero.h"
 #include "base/text.h"
 #include "platform/system_services.h"
 
@@ -96,6 +97,7 @@ Status SnapshotDisk::Take(uint64_t from, const std::u16string& name, const std::
 Status SnapshotDisk::ChangeSecret(const std::string& old_secret, const std::string& chap_name,
                                   const std::string& new_secret) {
   Bytes data(kChangeSecretDataSize, 0);
+  ScopedWipe wipe(data);
   PutAnsiField(data, 0, 256, old_secret);
   PutAnsiField(data, 256, 256, chap_name);
   PutAnsiField(data, 512, 256, new_secret);

@@ -139,6 +139,7 @@ SnapshotCommandOutcome ChangeDeviceSecret(const Platform& p, uint32_t row_tag,
   // A text cut to fit its field, or with characters the code page lacks,
   // would set a secret other than the one typed: refuse it instead.
   std::string texts[3];
+  ScopedWipe wipe_old(texts[0]), wipe_new(texts[2]);
   const std::u16string* typed[3] = {&dialog.old_secret, &dialog.chap_name, &dialog.new_secret};
   for (int i = 0; i < 3; ++i) {
     texts[i] = p.code_page->ToAnsi(*typed[i]);

@@ -9,6 +9,7 @@
 #include <functional>
 #include <string>
 
+#include "base/secure_zero.h"
 #include "base/status.h"
 #include "devices/snapshots/snapshot_disk.h"
 #include "platform/platform.h"
@@ -35,6 +36,10 @@ class CreateSnapshotDialogModel {
 // The "Change CHAP Secret" dialog: "Old Secret:", "CHAP Name:", "New Secret:",
 // given to the caller unchecked.
 struct ChangeSecretDialogModel {
+  ~ChangeSecretDialogModel() {
+    WipeSecret(old_secret);
+    WipeSecret(new_secret);
+  }
   std::u16string old_secret;
   std::u16string chap_name;
   std::u16string new_secret;

@@ -103,6 +103,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (mode & 0x40) {
     config.chapUser = "fuzz-user";
     config.chapSecret = "fuzz-secret";
+    config.allowNtauth = (mode & 0x20) != 0;
   }
   tw::IscsiLists lists;
   tw::IscsiDiscovery discovery(sockets, lists, config);

@@ -7,6 +7,7 @@
 #include "base/bytes.h"
 #include "base/crypto/sha256.h"
 #include "base/text.h"
+#include "base/validation.h"
 #include "platform/device_io.h"
 #include "platform/sim/sealed_text.h"
 #include "platform/sim/sim_machine.h"
@@ -63,6 +64,10 @@ fs::path AppendWin32Path(fs::path base, const std::u16string& rest) {
     b = e + 1;
   }
   return base;
+}
+
+bool IsPlainProtectedUser(const std::string& user) {
+  return IsPlainName(Utf8ToUtf16(user)) && user.find(',') == std::string::npos;  // ',' separates the list
 }
 
 bool SameUser(const std::string& a, const std::string& b) { return EqualsNoCase(Utf8ToUtf16(a), Utf8ToUtf16(b)); }
@@ -136,7 +141,9 @@ bool ProtectedItemKey(const std::u16string& path, char* letter, std::string* key
     size_t e = path.find(u'\\', b + 1);
     if (e == std::u16string::npos) e = path.size();
     std::u16string part = path.substr(b + 1, e - b - 1);
-    if (part == u".." || part.find(u'/') != std::u16string::npos) return false;
+    // Each part becomes a host path part: "..", "/", "D:" or "NUL" would
+    // lead out of the volume's folder.
+    if (!part.empty() && part != u"." && !IsPlainName(part)) return false;
     if (!part.empty() && part != u".") k += "\\" + Utf16ToUtf8(ToLowerAscii(part));
     b = e;
   }
@@ -328,6 +335,7 @@ Status ProtectedVolumes::Transfer(ProtectedState& s, const std::u16string& path,
   }
   auto it = v.items.find(key);
   if (it != v.items.end() && it->second.is_protected && !it->second.unlocked) return kErrAccessDenied;
+  if (!IsPlainName(Utf8ToUtf16(*known))) return kErrInvalidName;  // it names a folder
   fs::path from, to = UserFolder(letter, *known);
   HostPath(s, path, &from);
   to = AppendWin32Path(to, item_path);
@@ -343,6 +351,9 @@ Status AddProtectedVolume(SimMachine& machine, char letter, const std::string& l
                           const std::vector<std::string>& users) {
   letter = static_cast<char>(std::toupper(static_cast<unsigned char>(letter)));
   if (letter < 'D' || letter > 'Z') return kErrInvalidName;
+  // A user's copies go to a folder of that name: only plain names.
+  for (const std::string& user : users)
+    if (!IsPlainProtectedUser(user)) return kErrInvalidName;
   ProtectedVolumes volumes(machine.folder());
   ProtectedState current;
   if (Status st = volumes.Load(&current)) return st;

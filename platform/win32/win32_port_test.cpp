@@ -204,6 +204,21 @@ TEST_F(Win32PortTest, FolderMountCallsWithoutDrivers) {
   EXPECT_EQ(prompter.shown.back().text, u"mount error 2");
 }
 
+TEST_F(Win32PortTest, FormatterNeverLoadsAFmifsBesideTheProgram) {
+  wchar_t self[MAX_PATH] = {};
+  ASSERT_GT(GetModuleFileNameW(nullptr, self, MAX_PATH), 0u);
+  std::wstring folder(self);
+  folder.resize(folder.find_last_of(L'\\') + 1);
+  ASSERT_NE(GetFileAttributesW((folder + L"fmifs.dll").c_str()), INVALID_FILE_ATTRIBUTES) << "the build plants one";
+  p().formatter->Load();
+  // Wine has no fmifs.dll; Windows has one in the system folder.
+  if (HMODULE m = GetModuleHandleW(L"fmifs.dll")) {
+    wchar_t loaded[MAX_PATH] = {};
+    GetModuleFileNameW(m, loaded, MAX_PATH);
+    EXPECT_NE(std::wstring(loaded).rfind(folder, 0), 0u) << "the planted fmifs.dll was loaded";
+  }
+}
+
 TEST(Win32MachineChoiceTest, SimulatedMachineOnRequest) {
   _putenv("TARNWICK_MACHINE=sim");
   EXPECT_TRUE(UsesSimulatedMachine());

@@ -47,7 +47,9 @@ class Win32Formatter final : public Formatter {
     if (module_) FreeLibrary(module_);
   }
   bool Load() override {
-    if (!module_) module_ = LoadLibraryW(L"fmifs.dll");
+    // From the system folder only: a bare name would also search the
+    // program's folder and the current one, where anyone could leave a copy.
+    if (!module_) module_ = LoadLibraryExW(L"fmifs.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
     if (module_ && !format_) format_ = reinterpret_cast<FormatExFn>(reinterpret_cast<void*>(GetProcAddress(module_, "FormatEx")));
     return format_ != nullptr;
   }

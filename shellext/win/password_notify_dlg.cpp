@@ -1,5 +1,7 @@
 #include "shellext/win/password_notify_dlg.h"
 
+#include "base/secure_zero.h"
+
 namespace tw::shellext::win {
 namespace {
 thread_local CDlgPasswordNotify* g_tab_watcher = nullptr;
@@ -12,6 +14,7 @@ CDlgPasswordNotify::~CDlgPasswordNotify() {
   if (g_tab_watcher == this) g_tab_watcher = nullptr;
   if (icon_large_) ::DestroyIcon(icon_large_);
   if (icon_small_) ::DestroyIcon(icon_small_);
+  WipeSecret(password_);
 }
 
 BOOL CDlgPasswordNotify::OnInitDialog() {

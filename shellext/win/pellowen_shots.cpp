@@ -53,7 +53,7 @@ void ShowModal(Dialog& dlg) {
 
 int ShowMenu(HINSTANCE) {
   // The module through its own class object, as the shell would load it.
-  HMODULE dll = LoadLibraryW(L"PellowenShl.dll");
+  HMODULE dll = LoadLibraryExW(L"PellowenShl.dll", nullptr, LOAD_LIBRARY_SEARCH_APPLICATION_DIR);
   auto get = reinterpret_cast<HRESULT(WINAPI*)(REFCLSID, REFIID, void**)>(
       reinterpret_cast<void*>(GetProcAddress(dll, "DllGetClassObject")));
   IClassFactory* factory = nullptr;

@@ -1,8 +1,10 @@
-// CChangePasswordDlg: "Change CHAP Secret", three plain boxes whose texts
-// go to the caller unchecked.
+// CChangePasswordDlg: "Change CHAP Secret", three boxes (the two secrets
+// masked) whose texts go to the caller unchecked.
 #pragma once
 
 #include <string>
+
+#include "base/secure_zero.h"
 
 #include "devices/snapshots/snapshot_menu_commands.h"
 #include "framework/dialog.h"
@@ -12,6 +14,10 @@ namespace tw::ui {
 class CChangePasswordDlg : public fw::CDialog {
  public:
   explicit CChangePasswordDlg(ChangeSecretDialogModel& model);
+  ~CChangePasswordDlg() override {
+    WipeSecret(old_secret_);
+    WipeSecret(new_secret_);
+  }
   BOOL OnInitDialog() override;
   void DoDataExchange(fw::CDataExchange& dx) override;
 

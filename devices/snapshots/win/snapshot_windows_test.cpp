@@ -484,8 +484,11 @@ TEST_F(SnapshotWindowsTest, ChangeChapSecretDialogAndAFailedChangeTellsTheUser) 
     return [=] {
       HWND d = FindDialog(L"Change CHAP Secret");
       if (!d) return false;
-      // Plain boxes: the user sees what is typed.
-      EXPECT_EQ(::GetWindowLongW(::GetDlgItem(d, IDC_OLD_SECRET), GWL_STYLE) & ES_PASSWORD, 0);
+      // The secrets are masked, as every password box of the product; the name is not.
+      auto masked = [d](int id) { return (::GetWindowLongW(::GetDlgItem(d, id), GWL_STYLE) & ES_PASSWORD) != 0; };
+      EXPECT_TRUE(masked(IDC_OLD_SECRET));
+      EXPECT_TRUE(masked(IDC_NEW_SECRET));
+      EXPECT_FALSE(masked(IDC_CHAP_NAME));
       ::SetDlgItemTextW(d, IDC_OLD_SECRET, old_s);
       ::SetDlgItemTextW(d, IDC_CHAP_NAME, name);
       ::SetDlgItemTextW(d, IDC_NEW_SECRET, new_s);
