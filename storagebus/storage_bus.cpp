@@ -15,6 +15,7 @@ constexpr uint32_t kReadWrite = kGenericRead | kGenericWrite;
 constexpr uint32_t kShareReadWrite = kFileShareRead | kFileShareWrite;
 constexpr uint32_t kDetailBufferBytes = 1024;
 constexpr size_t kMaxAdapters = 4;
+constexpr size_t kKeptDataBlockBytes = 64 * 1024;
 }  // namespace
 
 Status StorageBus::SelectAdapter(uint32_t index) {
@@ -93,6 +94,36 @@ Status StorageBus::UnplugDevice(uint8_t slot) {
   return error;
 }
 
+StorageBus::~StorageBus() {
+  if (block_ && block_->data) p_.memory->Free(block_->data);
+}
+
+void* StorageBus::TakeDataBlock(size_t size, bool* kept) {
+  *kept = false;
+  // Another thread's command under way keeps the block; this one gets a
+  // fresh one, as does a long answer, which is not worth holding on to.
+  if (!block_ || size > kKeptDataBlockBytes || !block_->lock.try_lock()) return p_.memory->Allocate(size);
+  if (block_->size < size) {
+    p_.memory->Free(block_->data);
+    block_->data = p_.memory->Allocate(size);
+    block_->size = block_->data ? size : 0;
+  } else {
+    // As a fresh block would be: nothing of the last answer goes out.
+    std::memset(block_->data, 0, size);
+  }
+  if (!block_->data) {
+    block_->lock.unlock();
+    return nullptr;
+  }
+  *kept = true;
+  return block_->data;
+}
+
+void StorageBus::ReturnDataBlock(void* data, bool kept) {
+  if (kept) block_->lock.unlock();
+  else p_.memory->Free(data);
+}
+
 Status StorageBus::SendVendorCommand(Handle disk, uint8_t op, uint64_t argument, const void* out_data,
                                      uint32_t out_length, void* in_buffer, uint32_t in_capacity,
                                      uint32_t* transferred, uint8_t byte_argument) {
@@ -111,7 +142,8 @@ Status StorageBus::SendVendorCommand(Handle disk, uint8_t op, uint64_t argument,
 
   size_t page = p_.memory->PageSize();
   size_t alloc = transfer > page ? transfer : page;
-  void* data = p_.memory->Allocate(alloc);
+  bool kept = false;
+  void* data = TakeDataBlock(alloc, &kept);
   if (!data) {
     *transferred = 0;
     return kErrNotEnoughMemory;
@@ -123,12 +155,12 @@ Status StorageBus::SendVendorCommand(Handle disk, uint8_t op, uint64_t argument,
   Status st = p_.device_io->Control(disk, kIoctlScsiPassThroughDirect, block.data(), sptd::kBlockSize, block.data(),
                                     sptd::kBlockSize, &returned);
   if (st != kOk) {
-    p_.memory->Free(data);
+    ReturnDataBlock(data, kept);
     *transferred = 0;
     return st;
   }
   if (GetU8(block, sptd::kScsiStatus) == sptd::kCheckCondition) {
-    p_.memory->Free(data);
+    ReturnDataBlock(data, kept);
     *transferred = GetU32BE(block, sptd::kSenseOffset + sptd::kSenseInformation);
     return sptd::kCheckCondition;
   }
@@ -139,7 +171,7 @@ Status StorageBus::SendVendorCommand(Handle disk, uint8_t op, uint64_t argument,
     if (n > alloc) n = alloc;
     std::memcpy(in_buffer, data, n);
   }
-  p_.memory->Free(data);
+  ReturnDataBlock(data, kept);
   *transferred = got;
   return kOk;
 }

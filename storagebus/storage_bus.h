@@ -4,6 +4,8 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <mutex>
 #include <string>
 
 #include "base/status.h"
@@ -16,6 +18,14 @@ namespace tw {
 class StorageBus {
  public:
   explicit StorageBus(const Platform& platform) : p_(platform) {}
+  // A copy talks to the same adapter with a data block of its own.
+  StorageBus(const StorageBus& other) : p_(other.p_), adapter_path_(other.adapter_path_) {}
+  StorageBus& operator=(const StorageBus& other) {
+    p_ = other.p_;
+    adapter_path_ = other.adapter_path_;
+    return *this;
+  }
+  ~StorageBus();
 
   // Adapter side.
   // 0; kMinusOne when no matching adapter exists or the index is too
@@ -51,8 +61,20 @@ class StorageBus {
   Status OpenVolumeDriver(Handle* h);
   void WriteDiagnostic(const char* prefix, Status code);
 
+  // The page-aligned data block of the last vendor command, kept for the
+  // next one: a tree of thousands of snapshots is as many commands, and a
+  // fresh block each time is a map and an unmap of the process's memory.
+  struct DataBlock {
+    std::mutex lock;
+    void* data = nullptr;
+    size_t size = 0;
+  };
+  void* TakeDataBlock(size_t size, bool* kept);
+  void ReturnDataBlock(void* data, bool kept);
+
   Platform p_;
   std::u16string adapter_path_;
+  std::unique_ptr<DataBlock> block_ = std::make_unique<DataBlock>();
 };
 
 }  // namespace tw

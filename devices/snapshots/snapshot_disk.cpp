@@ -11,8 +11,10 @@ namespace tw {
 Status SnapshotDisk::ListChildren(uint64_t parent, std::vector<SnapshotRecord>* children) {
   children->clear();
   // The first answer tells the full length; it already holds the data when
-  // that fits one record.
-  Bytes first(snaprec::kSize, 0);
+  // that fits the page the command's data block takes anyway, as most lists
+  // of a big tree do: one request per node instead of two.
+  constexpr size_t kFirstAnswerRecords = 4096 / snaprec::kSize > 0 ? 4096 / snaprec::kSize : 1;
+  Bytes first(kFirstAnswerRecords * snaprec::kSize, 0);
   uint32_t length = 0;
   Status st = bus_.SendVendorCommand(disk_, kScsiOpListChildren, parent, nullptr, 0, first.data(),
                                      static_cast<uint32_t>(first.size()), &length);
