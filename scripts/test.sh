@@ -54,6 +54,10 @@ if [[ -x $ROOT/build/ci-native/bench/device_list_bench ]]; then
   if [[ -x $ROOT/build/ci-native/shellext/overlay_bench ]]; then
     "$ROOT/build/ci-native/shellext/overlay_bench" 10000 || failed+=("overlay benchmark")
   fi
+  if [[ -x $ROOT/build/ci-native/cloud/cloud_post_bench ]]; then
+    python3 "$ROOT/scripts/cloud-verify-server.py" --test-endpoints --run "$ROOT/build/ci-native/cloud/cloud_post_bench" 21 ||
+      failed+=("form post benchmark")
+  fi
   if [[ -x $ROOT/build/ci-native/bench/discovery_bench ]]; then
     "$ROOT/scripts/tgt-peer.sh" start >/dev/null &&
       "$ROOT/build/ci-native/bench/discovery_bench" "127.0.0.1:${TW_TGT_PORT:-13260}" 50 ||

@@ -160,8 +160,9 @@ std::string CHttpClientT::EncodeValue(const CHttpClientMapT::Entry& e) const {
   return CHttpEncoderW::UrlEncodeA(code_page_, e.value.c_str(), use_utf8_, code_page_id_);
 }
 
-uint32_t CHttpClientT::BodyLength() const {
+uint32_t CHttpClientT::BodyLength(std::vector<uint32_t>* value_lengths) const {
   uint32_t total = 0;
+  value_lengths->clear();
   for (size_t i = 0; i < params_.Count(); ++i) {
     const CHttpClientMapT::Entry& e = params_.Get(i);
     uint32_t name = (e.flags & kParamNameNoEncode)
@@ -170,6 +171,7 @@ uint32_t CHttpClientT::BodyLength() const {
     uint32_t value = (e.flags & kParamValueNoEncode)
                          ? CHttpEncoderW::AnsiEncodeLen(code_page_, e.value.c_str(), code_page_id_)
                          : _UrlEncodeLen(code_page_, e.value.c_str(), use_utf8_, code_page_id_);
+    value_lengths->push_back(value);
     total = Add32(total, Add32(Add32(name, 1), value));
     if (i > 0) total = Add32(total, 1);
   }
@@ -246,8 +248,8 @@ void CHttpClientT::AddRequestHeader(InternetHandle hRequest) {
 
 void CHttpClientT::OpenPostRequest(const char16_t* szUrl, uint32_t dwFlags) {
   if (ctx_.active) throw httpclientexceptionW::FromCode(kHttpErrPostNotFinished);
-  uint32_t body = BodyLength();
   PostContext ctx;
+  uint32_t body = BodyLength(&ctx.value_lengths);
   try {
     ctx.hInternet = tool_.OpenInternet(user_agent_ ? user_agent_->c_str() : kDefaultUserAgent,
                                        access_type_, proxy_.c_str(), proxy_bypass_.c_str(),
@@ -301,7 +303,7 @@ std::unique_ptr<CHttpResponseT> CHttpClientT::_ProceedPostContext() {
   if (!ctx_.hRequest) ThrowArg("CHttpClientT::_ProceedPostContext: m_hRequest can not be NULL.");
   try {
     CHttpPostStatT& stat = ctx_.stat;
-    if (ctx_.value_offset >= ctx_.value.size()) {
+    if (ctx_.value_left == 0) {
       if (ctx_.next_param >= params_.Count()) {
         tool_.EndRequest(ctx_.hRequest);
         return _ReleasePostResponse();
@@ -311,20 +313,34 @@ std::unique_ptr<CHttpResponseT> CHttpClientT::_ProceedPostContext() {
       std::string name = EncodeName(e);
       _WritePost(reinterpret_cast<const uint8_t*>(name.data()), name.size());
       _WritePost(reinterpret_cast<const uint8_t*>("="), 1);
-      ctx_.value = EncodeValue(e);
-      ctx_.value_offset = 0;
+      ctx_.pending.clear();
+      ctx_.pending_offset = 0;
+      ctx_.source = nullptr;
+      ctx_.source_pos = 0;
+      if (e.flags & kParamValueNoEncode) ctx_.pending = EncodeValue(e);
+      else ctx_.source = e.value.c_str();  // the map is left alone while the post runs
+      ctx_.value_left = ctx_.value_lengths[ctx_.next_param];
       ++ctx_.next_param;
       stat.posted_count_ = static_cast<uint32_t>(ctx_.next_param);
       stat.curr_param_ = e.name;
       stat.curr_posted_ = 0;
-      stat.curr_remain_ = static_cast<uint32_t>(ctx_.value.size());
+      stat.curr_remain_ = ctx_.value_left;
       return nullptr;
     }
-    size_t n = std::min<size_t>(kWriteStep, ctx_.value.size() - ctx_.value_offset);
-    _WritePost(reinterpret_cast<const uint8_t*>(ctx_.value.data()) + ctx_.value_offset, n);
-    ctx_.value_offset += n;
-    stat.curr_posted_ = static_cast<uint32_t>(ctx_.value_offset);
-    stat.curr_remain_ = static_cast<uint32_t>(ctx_.value.size() - ctx_.value_offset);
+    if (ctx_.source && ctx_.pending.size() - ctx_.pending_offset < kWriteStep) {
+      ctx_.pending.erase(0, ctx_.pending_offset);
+      ctx_.pending_offset = 0;
+      ctx_.source_pos = CHttpEncoderW::UrlEncodeSome(code_page_, ctx_.source, ctx_.source_pos, use_utf8_,
+                                                     code_page_id_, kWriteStep, &ctx_.pending);
+    }
+    size_t n = std::min<size_t>({kWriteStep, ctx_.pending.size() - ctx_.pending_offset, ctx_.value_left});
+    // The length announced and the bytes the encoder gives must agree.
+    if (n == 0) ThrowArg("CHttpClientT::_ProceedPostContext: the value is shorter than announced.");
+    _WritePost(reinterpret_cast<const uint8_t*>(ctx_.pending.data()) + ctx_.pending_offset, n);
+    ctx_.pending_offset += n;
+    ctx_.value_left -= static_cast<uint32_t>(n);
+    stat.curr_posted_ += static_cast<uint32_t>(n);
+    stat.curr_remain_ = ctx_.value_left;
     return nullptr;
   } catch (...) {
     EndPostContext();
