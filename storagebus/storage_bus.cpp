@@ -127,7 +127,8 @@ void StorageBus::ReturnDataBlock(void* data, bool kept) {
 Status StorageBus::SendVendorCommand(Handle disk, uint8_t op, uint64_t argument, const void* out_data,
                                      uint32_t out_length, void* in_buffer, uint32_t in_capacity,
                                      uint32_t* transferred, uint8_t byte_argument) {
-  Bytes block(sptd::kBlockSize, 0);
+  uint8_t block_bytes[sptd::kBlockSize] = {};
+  ByteSpan block(block_bytes, sizeof block_bytes);
   uint32_t transfer = out_length > in_capacity ? out_length : in_capacity;
   PutU16LE(block, sptd::kLength, sptd::kStructSize);
   PutU8(block, sptd::kCdbLength, 16);
@@ -140,7 +141,11 @@ Status StorageBus::SendVendorCommand(Handle disk, uint8_t op, uint64_t argument,
   PutU64LE(block, sptd::kCdb + 1, argument);
   PutU8(block, sptd::kCdb + 9, byte_argument);
 
-  size_t page = p_.memory->PageSize();
+  size_t page = block_ ? block_->page.load(std::memory_order_relaxed) : 0;
+  if (page == 0) {
+    page = p_.memory->PageSize();
+    if (block_) block_->page.store(page, std::memory_order_relaxed);
+  }
   size_t alloc = transfer > page ? transfer : page;
   bool kept = false;
   void* data = TakeDataBlock(alloc, &kept);
@@ -152,7 +157,7 @@ Status StorageBus::SendVendorCommand(Handle disk, uint8_t op, uint64_t argument,
   PutU64LE(block, sptd::kDataBuffer, static_cast<uint64_t>(reinterpret_cast<uintptr_t>(data)));
 
   uint32_t returned = 0;
-  Status st = p_.device_io->Control(disk, kIoctlScsiPassThroughDirect, block.data(), sptd::kBlockSize, block.data(),
+  Status st = p_.device_io->Control(disk, kIoctlScsiPassThroughDirect, block_bytes, sptd::kBlockSize, block_bytes,
                                     sptd::kBlockSize, &returned);
   if (st != kOk) {
     ReturnDataBlock(data, kept);

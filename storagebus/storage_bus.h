@@ -3,6 +3,7 @@
 // a short fixed sequence) and closes it. The only state is the adapter path.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -68,6 +69,7 @@ class StorageBus {
     std::mutex lock;
     void* data = nullptr;
     size_t size = 0;
+    std::atomic<size_t> page{0};  // asked once: on Windows each ask is a system call
   };
   void* TakeDataBlock(size_t size, bool* kept);
   void ReturnDataBlock(void* data, bool kept);
