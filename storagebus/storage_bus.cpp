@@ -42,20 +42,20 @@ Status StorageBus::SelectAdapter(uint32_t index) {
   return kOk;
 }
 
-bool StorageBus::SendAdapterRequest(uint32_t control_code, Bytes* buffer, Status* error) {
+bool StorageBus::SendAdapterRequest(uint32_t control_code, ByteSpan buffer, Status* error) {
   Handle h = kInvalidHandle;
   *error = p_.device_io->Open(adapter_path_, kReadWrite, kShareReadWrite, kOpenExisting, 0, &h);
   if (*error != kOk) return false;
-  ByteSpan b(*buffer);
+  ByteSpan b = buffer;
   PutU32LE(b, srb::kHeaderLength, srb::kSize);
   PutBytes(b, srb::kSignature, srb::kSignatureText, sizeof srb::kSignatureText);
   PutU32LE(b, srb::kTimeout, srb::kTimeoutSeconds);
   PutU32LE(b, srb::kControlCode, control_code);
   PutU32LE(b, srb::kReturnCode, 0);
-  PutU32LE(b, srb::kLength, static_cast<uint32_t>(buffer->size() - srb::kSize));
+  PutU32LE(b, srb::kLength, static_cast<uint32_t>(buffer.size - srb::kSize));
   uint32_t returned = 0;
-  auto size = static_cast<uint32_t>(buffer->size());
-  *error = p_.device_io->Control(h, kIoctlScsiMiniport, buffer->data(), size, buffer->data(), size, &returned);
+  auto size = static_cast<uint32_t>(buffer.size);
+  *error = p_.device_io->Control(h, kIoctlScsiMiniport, buffer.data, size, buffer.data, size, &returned);
   p_.device_io->Close(h);
   return *error == kOk;
 }
@@ -64,16 +64,17 @@ Status StorageBus::PlugDevice(const DeviceRecord& record) {
   Bytes buffer(srb::kSize + devrec::kSize, 0);
   PutBytes(buffer, srb::kSize, record.data(), devrec::kSize);
   Status error;
-  if (!SendAdapterRequest(kVscsiCtlPlug, &buffer, &error)) return error;
+  if (!SendAdapterRequest(kVscsiCtlPlug, buffer, &error)) return error;
   return GetU32LE(buffer, srb::kReturnCode);
 }
 
 Status StorageBus::QueryDevice(uint8_t slot, DeviceRecord* record) {
-  Bytes buffer(srb::kSize + devrec::kSize, 0);
+  // On the stack: a device list asks this of every slot on each refresh.
+  uint8_t buffer[srb::kSize + devrec::kSize] = {};
   buffer[srb::kSize] = slot;
   Status error;
-  SendAdapterRequest(kVscsiCtlQuery, &buffer, &error);
-  std::memcpy(record->data(), buffer.data() + srb::kSize, devrec::kSize);
+  SendAdapterRequest(kVscsiCtlQuery, ByteSpan(buffer, sizeof buffer), &error);
+  std::memcpy(record->data(), buffer + srb::kSize, devrec::kSize);
   return error;
 }
 
@@ -90,7 +91,7 @@ Status StorageBus::UnplugDevice(uint8_t slot) {
   Bytes buffer(srb::kSize + 1, 0);
   buffer[srb::kSize] = slot;
   Status error;
-  SendAdapterRequest(kVscsiCtlUnplug, &buffer, &error);
+  SendAdapterRequest(kVscsiCtlUnplug, buffer, &error);
   return error;
 }
 

@@ -58,7 +58,7 @@ class StorageBus {
  private:
   // Sends one SRB_IO_CONTROL buffer; false when the open or request failed
   // (*error then holds the Win32 error).
-  bool SendAdapterRequest(uint32_t control_code, Bytes* buffer, Status* error);
+  bool SendAdapterRequest(uint32_t control_code, ByteSpan buffer, Status* error);
   Status OpenVolumeDriver(Handle* h);
   void WriteDiagnostic(const char* prefix, Status code);
 
