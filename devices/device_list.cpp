@@ -1,5 +1,7 @@
 #include "devices/device_list.h"
 
+#include <array>
+
 #include "base/format.h"
 #include "base/text.h"
 #include "platform/file_system.h"
@@ -124,6 +126,9 @@ void DeviceListModel::AddFolderRows() {
 }
 
 void DeviceListModel::AddSlotRows() {
+  // Drive letters of all slots from one listing, read with the first row.
+  std::array<std::u16string, kSlotCount> letters;
+  bool letters_read = false;
   for (uint8_t slot = 0; slot < kSlotCount; ++slot) {
     DeviceRecord r;
     if (bus_.QueryDevice(slot, &r) != kOk || !r.in_use()) continue;
@@ -151,9 +156,13 @@ void DeviceListModel::AddSlotRows() {
         break;
       default: image = kImageDiskIcon; break;
     }
+    if (!letters_read) {
+      letters = map_.AllSlotLetters();
+      letters_read = true;
+    }
     DeviceRow row;
     row.texts = {device, location, FormatCapacity(static_cast<int64_t>(r.capacity())), AccessText(r.access(), type),
-                 map_.GetSlotLetters(slot)};
+                 std::move(letters[slot])};
     row.image = image;
     row.tag = slot;
     rows_.push_back(std::move(row));

@@ -60,6 +60,10 @@ if [[ -x $ROOT/build/ci-native/bench/device_list_bench ]]; then
   if [[ -x $ROOT/build/ci-native/bench/machine_load_bench ]]; then
     "$ROOT/build/ci-native/bench/machine_load_bench" 8 50 || failed+=("machine load benchmark")
   fi
+  if [[ -x $ROOT/build/ci-native/cloud/cloud_post_bench ]]; then
+    python3 "$ROOT/scripts/cloud-verify-server.py" --test-endpoints --run "$ROOT/build/ci-native/cloud/cloud_post_bench" 21 ||
+      failed+=("form post benchmark")
+  fi
   if [[ -x $ROOT/build/ci-native/bench/discovery_bench ]]; then
     "$ROOT/scripts/tgt-peer.sh" start >/dev/null &&
       "$ROOT/build/ci-native/bench/discovery_bench" "127.0.0.1:${TW_TGT_PORT:-13260}" 50 ||
@@ -143,6 +147,17 @@ snapshot_bench=$ROOT/build/ci-win/devices/snapshots/win/snapshot_manager_bench.e
 if [[ -x $snapshot_bench ]]; then
   section "windows benchmarks"
   wine "$snapshot_bench" 1000 10000 | tr -d '\r' || failed+=("snapshot manager benchmark")
+  # The shipped path beside the native figures: Winsock and the system HTTP stack.
+  if [[ -f $ROOT/build/ci-win/bench/discovery_bench.exe ]]; then
+    "$ROOT/scripts/tgt-peer.sh" start >/dev/null &&
+      wine "$ROOT/build/ci-win/bench/discovery_bench.exe" "127.0.0.1:${TW_TGT_PORT:-13260}" 30 | tr -d '\r' ||
+      failed+=("discovery benchmark under Wine")
+    "$ROOT/scripts/tgt-peer.sh" stop >/dev/null || true
+  fi
+  if [[ -f $ROOT/build/ci-win/cloud/cloud_post_bench.exe ]]; then
+    python3 "$ROOT/scripts/cloud-verify-server.py" --test-endpoints --run wine "$ROOT/build/ci-win/cloud/cloud_post_bench.exe" 11 |
+      tr -d '\r' || failed+=("form post benchmark under Wine")
+  fi
 fi
 
 echo

@@ -1,5 +1,8 @@
 #include "storagebus/disk_mapping.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "base/format.h"
 #include "base/text.h"
 #include "storagebus/driver_contract.h"
@@ -66,6 +69,58 @@ std::u16string DiskMapping::GetSlotLetters(int slot) {
     }
   }
   return {};
+}
+
+std::array<std::u16string, kSlotCount> DiskMapping::AllSlotLetters() {
+  std::array<std::u16string, kSlotCount> letters;
+  // The first of our disks on a slot decides it, as in GetSlotLetters; a
+  // slot without one may be a CD/DVD drive.
+  std::array<std::u16string, kSlotCount> disk_ids;
+  std::array<bool, kSlotCount> has_disk{};
+  WmiQuery query(*p_.wmi);
+  std::u16string caption, id;
+  if (query.Execute(u"SELECT * FROM Win32_DiskDrive") == 0) {
+    for (; !query.AtEnd(); query.Next()) {
+      int32_t target = -1;
+      if (!query.GetText(u"Caption", &caption) || !IsOwnDriveCaption(caption)) continue;
+      if (!query.GetText(u"DeviceID", &id) || !query.GetInt(u"SCSITargetId", &target)) continue;
+      if (target < 0 || target >= kSlotCount || has_disk[target]) continue;
+      has_disk[target] = true;
+      disk_ids[target] = id;
+    }
+  }
+  std::vector<std::u16string> partition_ids;
+  for (int slot = 0; slot < kSlotCount; ++slot) {
+    if (!has_disk[slot]) continue;
+    partition_ids.clear();
+    query.Execute(Format(
+        u"ASSOCIATORS OF {Win32_DiskDrive.DeviceID=\"%ws\"} WHERE AssocClass = Win32_DiskDriveToDiskPartition",
+        {EscapeWqlString(disk_ids[slot])}));
+    for (; !query.AtEnd(); query.Next())
+      if (query.GetText(u"DeviceID", &id)) partition_ids.push_back(id);
+    for (const std::u16string& partition_id : partition_ids) {
+      query.Execute(Format(
+          u"ASSOCIATORS OF {Win32_DiskPartition.DeviceID=\"%ws\"} WHERE AssocClass = Win32_LogicalDiskToPartition",
+          {EscapeWqlString(partition_id)}));
+      for (; !query.AtEnd(); query.Next())
+        if (query.GetText(u"DeviceID", &id)) letters[slot] += id + u" ";
+    }
+  }
+  if (std::find(has_disk.begin(), has_disk.end(), false) == has_disk.end()) return letters;
+  std::array<bool, kSlotCount> has_cd{};
+  if (query.Execute(u"SELECT * FROM Win32_CDROMDrive") == 0) {
+    for (; !query.AtEnd(); query.Next()) {
+      int32_t target = -1;
+      if (!query.GetText(u"Caption", &caption) || !query.GetText(u"Id", &id) ||
+          !query.GetInt(u"SCSITargetId", &target))
+        continue;
+      if (target < 0 || target >= kSlotCount || has_disk[target] || has_cd[target] || !IsOwnDriveCaption(caption))
+        continue;
+      has_cd[target] = true;
+      letters[target] = id;
+    }
+  }
+  return letters;
 }
 
 std::u16string DiskMapping::FindSlotDisk(int slot) {

@@ -2,9 +2,11 @@
 // (through WMI), and locking of a slot's volumes around changes to its disk.
 #pragma once
 
+#include <array>
 #include <string>
 
 #include "base/status.h"
+#include "contracts/storage_drivers.h"
 #include "platform/device_io.h"
 #include "platform/platform.h"
 
@@ -17,6 +19,9 @@ class DiskMapping {
   // "E: F: " for a disk's volumes, "G:" for a CD/DVD drive, or empty.
   // Readers take a letter at every third character.
   std::u16string GetSlotLetters(int slot);
+  // GetSlotLetters of every slot, from one listing of the drives: a list
+  // that shows several devices asks once, not once per device.
+  std::array<std::u16string, kSlotCount> AllSlotLetters();
   // The DeviceID of the slot's disk drive (\\.\PHYSICALDRIVEn), or empty.
   std::u16string FindSlotDisk(int slot);
   Status LockAndDismount(char16_t letter);

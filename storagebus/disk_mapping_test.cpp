@@ -54,6 +54,11 @@ TEST_F(DiskMappingTest, LettersOfDisksAndCdDrives) {
   EXPECT_EQ(map.GetSlotLetters(3), u"G:");
   EXPECT_EQ(map.FindSlotDisk(3), u"");  // CD/DVD drives have no disk path
   EXPECT_EQ(map.GetSlotLetters(5), u"");
+  // One listing gives every slot what asking slot by slot gives.
+  std::array<std::u16string, kSlotCount> all = map.AllSlotLetters();
+  for (int slot = 0; slot < kSlotCount; ++slot) EXPECT_EQ(all[slot], map.GetSlotLetters(slot)) << slot;
+  EXPECT_EQ(all[2], u"E: F: ");
+  EXPECT_EQ(all[3], u"G:");
 }
 
 TEST_F(DiskMappingTest, AssociationsNeedDoubledBackslashes) {

@@ -15,6 +15,7 @@ constexpr uint32_t kReadWrite = kGenericRead | kGenericWrite;
 constexpr uint32_t kShareReadWrite = kFileShareRead | kFileShareWrite;
 constexpr uint32_t kDetailBufferBytes = 1024;
 constexpr size_t kMaxAdapters = 4;
+constexpr size_t kKeptDataBlockBytes = 64 * 1024;
 }  // namespace
 
 Status StorageBus::SelectAdapter(uint32_t index) {
@@ -41,20 +42,20 @@ Status StorageBus::SelectAdapter(uint32_t index) {
   return kOk;
 }
 
-bool StorageBus::SendAdapterRequest(uint32_t control_code, Bytes* buffer, Status* error) {
+bool StorageBus::SendAdapterRequest(uint32_t control_code, ByteSpan buffer, Status* error) {
   Handle h = kInvalidHandle;
   *error = p_.device_io->Open(adapter_path_, kReadWrite, kShareReadWrite, kOpenExisting, 0, &h);
   if (*error != kOk) return false;
-  ByteSpan b(*buffer);
+  ByteSpan b = buffer;
   PutU32LE(b, srb::kHeaderLength, srb::kSize);
   PutBytes(b, srb::kSignature, srb::kSignatureText, sizeof srb::kSignatureText);
   PutU32LE(b, srb::kTimeout, srb::kTimeoutSeconds);
   PutU32LE(b, srb::kControlCode, control_code);
   PutU32LE(b, srb::kReturnCode, 0);
-  PutU32LE(b, srb::kLength, static_cast<uint32_t>(buffer->size() - srb::kSize));
+  PutU32LE(b, srb::kLength, static_cast<uint32_t>(buffer.size - srb::kSize));
   uint32_t returned = 0;
-  auto size = static_cast<uint32_t>(buffer->size());
-  *error = p_.device_io->Control(h, kIoctlScsiMiniport, buffer->data(), size, buffer->data(), size, &returned);
+  auto size = static_cast<uint32_t>(buffer.size);
+  *error = p_.device_io->Control(h, kIoctlScsiMiniport, buffer.data, size, buffer.data, size, &returned);
   p_.device_io->Close(h);
   return *error == kOk;
 }
@@ -63,16 +64,17 @@ Status StorageBus::PlugDevice(const DeviceRecord& record) {
   Bytes buffer(srb::kSize + devrec::kSize, 0);
   PutBytes(buffer, srb::kSize, record.data(), devrec::kSize);
   Status error;
-  if (!SendAdapterRequest(kVscsiCtlPlug, &buffer, &error)) return error;
+  if (!SendAdapterRequest(kVscsiCtlPlug, buffer, &error)) return error;
   return GetU32LE(buffer, srb::kReturnCode);
 }
 
 Status StorageBus::QueryDevice(uint8_t slot, DeviceRecord* record) {
-  Bytes buffer(srb::kSize + devrec::kSize, 0);
+  // On the stack: a device list asks this of every slot on each refresh.
+  uint8_t buffer[srb::kSize + devrec::kSize] = {};
   buffer[srb::kSize] = slot;
   Status error;
-  SendAdapterRequest(kVscsiCtlQuery, &buffer, &error);
-  std::memcpy(record->data(), buffer.data() + srb::kSize, devrec::kSize);
+  SendAdapterRequest(kVscsiCtlQuery, ByteSpan(buffer, sizeof buffer), &error);
+  std::memcpy(record->data(), buffer + srb::kSize, devrec::kSize);
   return error;
 }
 
@@ -89,14 +91,45 @@ Status StorageBus::UnplugDevice(uint8_t slot) {
   Bytes buffer(srb::kSize + 1, 0);
   buffer[srb::kSize] = slot;
   Status error;
-  SendAdapterRequest(kVscsiCtlUnplug, &buffer, &error);
+  SendAdapterRequest(kVscsiCtlUnplug, buffer, &error);
   return error;
+}
+
+StorageBus::~StorageBus() {
+  if (block_ && block_->data) p_.memory->Free(block_->data);
+}
+
+void* StorageBus::TakeDataBlock(size_t size, bool* kept) {
+  *kept = false;
+  // Another thread's command under way keeps the block; this one gets a
+  // fresh one, as does a long answer, which is not worth holding on to.
+  if (!block_ || size > kKeptDataBlockBytes || !block_->lock.try_lock()) return p_.memory->Allocate(size);
+  if (block_->size < size) {
+    p_.memory->Free(block_->data);
+    block_->data = p_.memory->Allocate(size);
+    block_->size = block_->data ? size : 0;
+  } else {
+    // As a fresh block would be: nothing of the last answer goes out.
+    std::memset(block_->data, 0, size);
+  }
+  if (!block_->data) {
+    block_->lock.unlock();
+    return nullptr;
+  }
+  *kept = true;
+  return block_->data;
+}
+
+void StorageBus::ReturnDataBlock(void* data, bool kept) {
+  if (kept) block_->lock.unlock();
+  else p_.memory->Free(data);
 }
 
 Status StorageBus::SendVendorCommand(Handle disk, uint8_t op, uint64_t argument, const void* out_data,
                                      uint32_t out_length, void* in_buffer, uint32_t in_capacity,
                                      uint32_t* transferred, uint8_t byte_argument) {
-  Bytes block(sptd::kBlockSize, 0);
+  uint8_t block_bytes[sptd::kBlockSize] = {};
+  ByteSpan block(block_bytes, sizeof block_bytes);
   uint32_t transfer = out_length > in_capacity ? out_length : in_capacity;
   PutU16LE(block, sptd::kLength, sptd::kStructSize);
   PutU8(block, sptd::kCdbLength, 16);
@@ -109,9 +142,14 @@ Status StorageBus::SendVendorCommand(Handle disk, uint8_t op, uint64_t argument,
   PutU64LE(block, sptd::kCdb + 1, argument);
   PutU8(block, sptd::kCdb + 9, byte_argument);
 
-  size_t page = p_.memory->PageSize();
+  size_t page = block_ ? block_->page.load(std::memory_order_relaxed) : 0;
+  if (page == 0) {
+    page = p_.memory->PageSize();
+    if (block_) block_->page.store(page, std::memory_order_relaxed);
+  }
   size_t alloc = transfer > page ? transfer : page;
-  void* data = p_.memory->Allocate(alloc);
+  bool kept = false;
+  void* data = TakeDataBlock(alloc, &kept);
   if (!data) {
     *transferred = 0;
     return kErrNotEnoughMemory;
@@ -120,15 +158,15 @@ Status StorageBus::SendVendorCommand(Handle disk, uint8_t op, uint64_t argument,
   PutU64LE(block, sptd::kDataBuffer, static_cast<uint64_t>(reinterpret_cast<uintptr_t>(data)));
 
   uint32_t returned = 0;
-  Status st = p_.device_io->Control(disk, kIoctlScsiPassThroughDirect, block.data(), sptd::kBlockSize, block.data(),
+  Status st = p_.device_io->Control(disk, kIoctlScsiPassThroughDirect, block_bytes, sptd::kBlockSize, block_bytes,
                                     sptd::kBlockSize, &returned);
   if (st != kOk) {
-    p_.memory->Free(data);
+    ReturnDataBlock(data, kept);
     *transferred = 0;
     return st;
   }
   if (GetU8(block, sptd::kScsiStatus) == sptd::kCheckCondition) {
-    p_.memory->Free(data);
+    ReturnDataBlock(data, kept);
     *transferred = GetU32BE(block, sptd::kSenseOffset + sptd::kSenseInformation);
     return sptd::kCheckCondition;
   }
@@ -139,7 +177,7 @@ Status StorageBus::SendVendorCommand(Handle disk, uint8_t op, uint64_t argument,
     if (n > alloc) n = alloc;
     std::memcpy(in_buffer, data, n);
   }
-  p_.memory->Free(data);
+  ReturnDataBlock(data, kept);
   *transferred = got;
   return kOk;
 }

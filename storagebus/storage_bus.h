@@ -3,7 +3,10 @@
 // a short fixed sequence) and closes it. The only state is the adapter path.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
+#include <memory>
+#include <mutex>
 #include <string>
 
 #include "base/status.h"
@@ -16,6 +19,14 @@ namespace tw {
 class StorageBus {
  public:
   explicit StorageBus(const Platform& platform) : p_(platform) {}
+  // A copy talks to the same adapter with a data block of its own.
+  StorageBus(const StorageBus& other) : p_(other.p_), adapter_path_(other.adapter_path_) {}
+  StorageBus& operator=(const StorageBus& other) {
+    p_ = other.p_;
+    adapter_path_ = other.adapter_path_;
+    return *this;
+  }
+  ~StorageBus();
 
   // Adapter side.
   // 0; kMinusOne when no matching adapter exists or the index is too
@@ -47,12 +58,25 @@ class StorageBus {
  private:
   // Sends one SRB_IO_CONTROL buffer; false when the open or request failed
   // (*error then holds the Win32 error).
-  bool SendAdapterRequest(uint32_t control_code, Bytes* buffer, Status* error);
+  bool SendAdapterRequest(uint32_t control_code, ByteSpan buffer, Status* error);
   Status OpenVolumeDriver(Handle* h);
   void WriteDiagnostic(const char* prefix, Status code);
 
+  // The page-aligned data block of the last vendor command, kept for the
+  // next one: a tree of thousands of snapshots is as many commands, and a
+  // fresh block each time is a map and an unmap of the process's memory.
+  struct DataBlock {
+    std::mutex lock;
+    void* data = nullptr;
+    size_t size = 0;
+    std::atomic<size_t> page{0};  // asked once: on Windows each ask is a system call
+  };
+  void* TakeDataBlock(size_t size, bool* kept);
+  void ReturnDataBlock(void* data, bool kept);
+
   Platform p_;
   std::u16string adapter_path_;
+  std::unique_ptr<DataBlock> block_ = std::make_unique<DataBlock>();
 };
 
 }  // namespace tw

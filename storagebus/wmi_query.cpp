@@ -31,14 +31,14 @@ bool WmiQuery::Next() {
   return true;
 }
 
-const WmiValue* WmiQuery::Find(const std::u16string& name) const {
+const WmiValue* WmiQuery::Find(std::u16string_view name) const {
   if (AtEnd()) return nullptr;
   for (const auto& [key, value] : rows_[cursor_])
     if (EqualsNoCase(key, name)) return &value;
   return nullptr;
 }
 
-bool WmiQuery::GetText(const std::u16string& name, std::u16string* text) const {
+bool WmiQuery::GetText(std::u16string_view name, std::u16string* text) const {
   const WmiValue* v = Find(name);
   if (!v || v->type == WmiValue::Type::kNull) return false;
   switch (v->type) {
@@ -49,7 +49,7 @@ bool WmiQuery::GetText(const std::u16string& name, std::u16string* text) const {
   return true;
 }
 
-bool WmiQuery::GetInt(const std::u16string& name, int32_t* value) const {
+bool WmiQuery::GetInt(std::u16string_view name, int32_t* value) const {
   const WmiValue* v = Find(name);
   if (!v || v->type == WmiValue::Type::kNull) return false;
   if (v->type == WmiValue::Type::kText) {

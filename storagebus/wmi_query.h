@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/wmi.h"
@@ -20,12 +21,12 @@ class WmiQuery {
   // Moves on; false when the cursor already was at (or past) the last row.
   bool Next();
   // False when the property is missing or null.
-  bool GetText(const std::u16string& name, std::u16string* text) const;
+  bool GetText(std::u16string_view name, std::u16string* text) const;
   // False when the property is missing (or null: it has no number to give).
-  bool GetInt(const std::u16string& name, int32_t* value) const;
+  bool GetInt(std::u16string_view name, int32_t* value) const;
 
  private:
-  const WmiValue* Find(const std::u16string& name) const;
+  const WmiValue* Find(std::u16string_view name) const;
   std::unique_ptr<WmiConnection> connection_;
   std::vector<WmiRow> rows_;
   size_t cursor_ = 0;

@@ -186,6 +186,11 @@ class CHttpEncoderW {
   // Form encoding of each character in UTF-8 or the code page.
   static std::string UrlEncodeA(tw::CodePage& code_page, const char16_t* szBuff, bool bUtf8,
                                 uint32_t CodePage);
+  // Appends the encoding of szBuff's characters from `pos` on to *out until
+  // it holds at least `want` bytes or the text ends; returns where it
+  // stopped. A long value is encoded piece by piece this way, never whole.
+  static size_t UrlEncodeSome(tw::CodePage& code_page, const char16_t* szBuff, size_t pos, bool bUtf8,
+                              uint32_t CodePage, size_t want, std::string* out);
 };
 // Length of the form encoding of szStr (1 per space or alphanumeric, 3 per
 // other byte).
@@ -353,14 +358,21 @@ class CHttpClientT {
     bool own_internet = false;
     CHttpPostStatT stat;
     size_t next_param = 0;
-    std::string value;  // the encoded value being written
-    size_t value_offset = 0;
+    std::vector<uint32_t> value_lengths;  // each parameter's encoded value
+    // The value being written: encoded a step ahead of the writes from
+    // `source` (the parameter's own text), or whole in `pending` when it
+    // is not URL-encoded.
+    const char16_t* source = nullptr;
+    size_t source_pos = 0;
+    std::string pending;
+    size_t pending_offset = 0;
+    uint32_t value_left = 0;
   };
 
   void RefuseWhileActive(const char* method) const;
   std::string EncodeName(const CHttpClientMapT::Entry& e) const;
   std::string EncodeValue(const CHttpClientMapT::Entry& e) const;
-  uint32_t BodyLength() const;
+  uint32_t BodyLength(std::vector<uint32_t>* value_lengths) const;
   void _WritePost(const uint8_t* data, size_t length);
   std::unique_ptr<CHttpResponseT> _ReleasePostResponse();
   void EndPostContext();

@@ -161,8 +161,9 @@ std::string CHttpClientT::EncodeValue(const CHttpClientMapT::Entry& e) const {
   return CHttpEncoderW::UrlEncodeA(code_page_, e.value.c_str(), use_utf8_, code_page_id_);
 }
 
-uint32_t CHttpClientT::BodyLength() const {
+uint32_t CHttpClientT::BodyLength(std::vector<uint32_t>* value_lengths) const {
   uint32_t total = 0;
+  value_lengths->clear();
   for (size_t i = 0; i < params_.Count(); ++i) {
     const CHttpClientMapT::Entry& e = params_.Get(i);
     uint32_t name = (e.flags & kParamNameNoEncode)
@@ -171,6 +172,7 @@ uint32_t CHttpClientT::BodyLength() const {
     uint32_t value = (e.flags & kParamValueNoEncode)
                          ? CHttpEncoderW::AnsiEncodeLen(code_page_, e.value.c_str(), code_page_id_)
                          : _UrlEncodeLen(code_page_, e.value.c_str(), use_utf8_, code_page_id_);
+    value_lengths->push_back(value);
     total = Add32(total, Add32(Add32(name, 1), value));
     if (i > 0) total = Add32(total, 1);
   }
@@ -247,8 +249,8 @@ void CHttpClientT::AddRequestHeader(InternetHandle hRequest) {
 
 void CHttpClientT::OpenPostRequest(const char16_t* szUrl, uint32_t dwFlags) {
   if (ctx_.active) throw httpclientexceptionW::FromCode(kHttpErrPostNotFinished);
-  uint32_t body = BodyLength();
   PostContext ctx;
+  uint32_t body = BodyLength(&ctx.value_lengths);
   try {
     ctx.hInternet = tool_.OpenInternet(user_agent_ ? user_agent_->c_str() : kDefaultUserAgent,
                                        access_type_, proxy_.c_str(), proxy_bypass_.c_str(),
@@ -283,7 +285,7 @@ std::unique_ptr<CHttpResponseT> CHttpClientT::_ReleasePostResponse() {
   if (!ctx_.active) ThrowArg("CHttpClientT::_ReleasePostResponse: The post context is not active.");
   std::unique_ptr<CHttpResponseT> response(
       new CHttpResponseT(net_, code_page_, ctx_.hInternet, ctx_.hConnection, ctx_.hRequest));
-  tw::WipeSecret(ctx_.value);
+  tw::WipeSecret(ctx_.pending);
   ctx_ = PostContext();
   return response;
 }
@@ -293,7 +295,7 @@ void CHttpClientT::EndPostContext() {
   tool_.CloseRequest(ctx_.hRequest);
   tool_.CloseRequest(ctx_.hConnection);
   if (ctx_.own_internet) tool_.CloseRequest(ctx_.hInternet);
-  tw::WipeSecret(ctx_.value);
+  tw::WipeSecret(ctx_.pending);
   ctx_ = PostContext();
 }
 
@@ -304,7 +306,7 @@ std::unique_ptr<CHttpResponseT> CHttpClientT::_ProceedPostContext() {
   if (!ctx_.hRequest) ThrowArg("CHttpClientT::_ProceedPostContext: m_hRequest can not be NULL.");
   try {
     CHttpPostStatT& stat = ctx_.stat;
-    if (ctx_.value_offset >= ctx_.value.size()) {
+    if (ctx_.value_left == 0) {
       if (ctx_.next_param >= params_.Count()) {
         tool_.EndRequest(ctx_.hRequest);
         return _ReleasePostResponse();
@@ -314,21 +316,34 @@ std::unique_ptr<CHttpResponseT> CHttpClientT::_ProceedPostContext() {
       std::string name = EncodeName(e);
       _WritePost(reinterpret_cast<const uint8_t*>(name.data()), name.size());
       _WritePost(reinterpret_cast<const uint8_t*>("="), 1);
-      tw::WipeSecret(ctx_.value);  // the form body holds the password
-      ctx_.value = EncodeValue(e);
-      ctx_.value_offset = 0;
+      tw::WipeSecret(ctx_.pending);  // the form body holds the password
+      ctx_.pending_offset = 0;
+      ctx_.source = nullptr;
+      ctx_.source_pos = 0;
+      if (e.flags & kParamValueNoEncode) ctx_.pending = EncodeValue(e);
+      else ctx_.source = e.value.c_str();  // the map is left alone while the post runs
+      ctx_.value_left = ctx_.value_lengths[ctx_.next_param];
       ++ctx_.next_param;
       stat.posted_count_ = static_cast<uint32_t>(ctx_.next_param);
       stat.curr_param_ = e.name;
       stat.curr_posted_ = 0;
-      stat.curr_remain_ = static_cast<uint32_t>(ctx_.value.size());
+      stat.curr_remain_ = ctx_.value_left;
       return nullptr;
     }
-    size_t n = std::min<size_t>(kWriteStep, ctx_.value.size() - ctx_.value_offset);
-    _WritePost(reinterpret_cast<const uint8_t*>(ctx_.value.data()) + ctx_.value_offset, n);
-    ctx_.value_offset += n;
-    stat.curr_posted_ = static_cast<uint32_t>(ctx_.value_offset);
-    stat.curr_remain_ = static_cast<uint32_t>(ctx_.value.size() - ctx_.value_offset);
+    if (ctx_.source && ctx_.pending.size() - ctx_.pending_offset < kWriteStep) {
+      ctx_.pending.erase(0, ctx_.pending_offset);
+      ctx_.pending_offset = 0;
+      ctx_.source_pos = CHttpEncoderW::UrlEncodeSome(code_page_, ctx_.source, ctx_.source_pos, use_utf8_,
+                                                     code_page_id_, kWriteStep, &ctx_.pending);
+    }
+    size_t n = std::min<size_t>({kWriteStep, ctx_.pending.size() - ctx_.pending_offset, ctx_.value_left});
+    // The length announced and the bytes the encoder gives must agree.
+    if (n == 0) ThrowArg("CHttpClientT::_ProceedPostContext: the value is shorter than announced.");
+    _WritePost(reinterpret_cast<const uint8_t*>(ctx_.pending.data()) + ctx_.pending_offset, n);
+    ctx_.pending_offset += n;
+    ctx_.value_left -= static_cast<uint32_t>(n);
+    stat.curr_posted_ += static_cast<uint32_t>(n);
+    stat.curr_remain_ = ctx_.value_left;
     return nullptr;
   } catch (...) {
     EndPostContext();

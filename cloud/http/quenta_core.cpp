@@ -1,6 +1,6 @@
 // Exceptions, the name/value map, the URL splitter and the encoders.
 #include <algorithm>
-
+#include <cstdint>
 #include <string>
 
 #include "base/secure_zero.h"
@@ -212,33 +212,39 @@ std::string CHttpEncoderW::Utf8Encode(const char16_t* szBuff) {
 std::string CHttpEncoderW::UrlEncodeA(tw::CodePage& code_page, const char16_t* szBuff,
                                       bool bUtf8, uint32_t CodePage) {
   if (!szBuff) ThrowArg("CHttpEncoderW::UrlEncodeA: szBuff can not be NULL.");
+  std::string out;
+  out.reserve(std::char_traits<char16_t>::length(szBuff));
+  UrlEncodeSome(code_page, szBuff, 0, bUtf8, CodePage, SIZE_MAX, &out);
+  return out;
+}
+
+size_t CHttpEncoderW::UrlEncodeSome(tw::CodePage& code_page, const char16_t* szBuff, size_t pos,
+                                    bool bUtf8, uint32_t CodePage, size_t want, std::string* out) {
+  if (!szBuff) ThrowArg("CHttpEncoderW::UrlEncodeA: szBuff can not be NULL.");
   if (!bUtf8 && IsRefusedCodePage(CodePage))
     ThrowArg("CHttpEncoderW::AnsiEncodeLen: CP_UTF8 and CP_UTF7 can not be used for the CodePage parameter.");
   static const char kHex[] = "0123456789ABCDEF";
-  std::string out;
-  out.reserve(std::char_traits<char16_t>::length(szBuff));
   const auto put = [&](unsigned char c) {
     if (c == ' ') {
-      out += '+';
+      out->push_back('+');
     } else if (IsUnreserved(c)) {
-      out += static_cast<char>(c);
+      out->push_back(static_cast<char>(c));
     } else {
-      out += '%';
-      out += kHex[c >> 4];
-      out += kHex[c & 15];
+      const char escaped[3] = {'%', kHex[c >> 4], kHex[c & 15]};
+      out->append(escaped, 3);
     }
   };
-  for (size_t i = 0; szBuff[i];) {
+  while (szBuff[pos] && out->size() < want) {
     // ASCII is the same in every code page: no conversion, no temporary.
-    if (szBuff[i] < 0x80) {
-      put(static_cast<unsigned char>(szBuff[i++]));
+    if (szBuff[pos] < 0x80) {
+      put(static_cast<unsigned char>(szBuff[pos++]));
       continue;
     }
-    size_t n = CharLength(szBuff, i);
-    for (unsigned char c : EncodeCharBytes(code_page, szBuff, i, n, bUtf8, CodePage)) put(c);
-    i += n;
+    size_t n = CharLength(szBuff, pos);
+    for (unsigned char c : EncodeCharBytes(code_page, szBuff, pos, n, bUtf8, CodePage)) put(c);
+    pos += n;
   }
-  return out;
+  return pos;
 }
 
 uint32_t _UrlEncodeLen(tw::CodePage& code_page, const char16_t* szStr, bool bUtf8,

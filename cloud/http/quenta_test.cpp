@@ -161,6 +161,38 @@ TEST_F(QuentaTest, PostSendsParametersInNameOrderAndLongValuesInSteps) {
   EXPECT_TRUE(net_.open.empty());
 }
 
+// A long value is encoded a step ahead of the writes: escapes and
+// characters outside the BMP that straddle a step still come out as the
+// whole encoding cut every 1024 bytes, and the progress adds up.
+TEST_F(QuentaTest, LongEncodedValueIsTheWholeEncodingInSteps) {
+  std::u16string value;
+  for (int i = 0; value.size() < 3000; ++i) value += i % 3 ? u"a\u00e9 " : u"\U0001F600.";
+  for (bool utf8 : {false, true}) {
+    FakeInternet net;
+    CHttpClientT client(net, cp_);
+    client.SetAnsiCodePage(1252);
+    client.SetUseUtf8(utf8);
+    client.AddParam(u"V", value.c_str());
+    const std::string encoded = CHttpEncoderW::UrlEncodeA(cp_, value.c_str(), utf8, 1252);
+    client.OpenPostRequest(u"http://verify.example/sink", 0);
+    std::unique_ptr<CHttpResponseT> response;
+    uint32_t posted = 0;
+    while (!response) {
+      response = client._ProceedPostContext();
+      if (response) break;
+      CHttpPostStatT stat = client.QueryPostStat();
+      EXPECT_EQ(stat.CurrParamPostedByte() + stat.CurrParamRemainByte(), encoded.size());
+      EXPECT_GE(stat.CurrParamPostedByte(), posted);
+      posted = stat.CurrParamPostedByte();
+    }
+    EXPECT_EQ(posted, encoded.size());
+    EXPECT_EQ(net.Body(), "V=" + encoded);
+    ASSERT_GT(net.writes.size(), 4u);
+    for (size_t i = 2; i < net.writes.size(); ++i)
+      EXPECT_EQ(net.writes[i], encoded.substr((i - 2) * CHttpClientT::kWriteStep, CHttpClientT::kWriteStep));
+  }
+}
+
 TEST_F(QuentaTest, ProgressRecordFollowsThePost) {
   CHttpClientT client(net_, cp_);
   client.AddParam(u"A", std::u16string(1500, u'y').c_str());

@@ -10,31 +10,35 @@
 namespace tw {
 
 Status SnapshotDisk::ListChildren(uint64_t parent, std::vector<SnapshotRecord>* children) {
-  children->clear();
+  // The answer is read straight into the records: no buffer in between.
+  static_assert(sizeof(SnapshotRecord) == snaprec::kSize, "records are read in place");
   // The first answer tells the full length; it already holds the data when
-  // that fits one record.
-  Bytes first(snaprec::kSize, 0);
+  // that fits the page the command's data block takes anyway, as most lists
+  // of a big tree do: one request per node instead of two.
+  constexpr size_t kFirstAnswerRecords = 4096 / snaprec::kSize > 0 ? 4096 / snaprec::kSize : 1;
+  children->clear();
+  children->resize(kFirstAnswerRecords);
   uint32_t length = 0;
-  Status st = bus_.SendVendorCommand(disk_, kScsiOpListChildren, parent, nullptr, 0, first.data(),
-                                     static_cast<uint32_t>(first.size()), &length);
-  if (st != kOk) return st;
-  if (length > kMaxChildListBytes) return kErrInvalidData;
-  Bytes all;
-  if (length <= first.size()) {
-    first.resize(length);
-    all.swap(first);
-  } else {
-    all.assign(length, 0);
-    uint32_t got = 0;
-    st = bus_.SendVendorCommand(disk_, kScsiOpListChildren, parent, nullptr, 0, all.data(), length, &got);
-    if (st != kOk) return st;
-    // The list may have shrunk since; never read past what came back.
-    if (got < all.size()) all.resize(got);
+  Status st = bus_.SendVendorCommand(disk_, kScsiOpListChildren, parent, nullptr, 0, children->front().data(),
+                                     static_cast<uint32_t>(kFirstAnswerRecords * snaprec::kSize), &length);
+  if (st == kOk && length > kMaxChildListBytes) st = kErrInvalidData;
+  if (st != kOk) {
+    children->clear();
+    return st;
   }
-  size_t count = all.size() / snaprec::kSize;
-  children->reserve(count);
-  for (size_t i = 0; i < count; ++i)
-    children->push_back(SnapshotRecord::FromBytes(ConstByteSpan(all).Sub(i * snaprec::kSize, snaprec::kSize)));
+  if (length > kFirstAnswerRecords * snaprec::kSize) {
+    children->assign((length + snaprec::kSize - 1) / snaprec::kSize, SnapshotRecord());
+    uint32_t got = 0;
+    st = bus_.SendVendorCommand(disk_, kScsiOpListChildren, parent, nullptr, 0, children->front().data(), length,
+                                &got);
+    if (st != kOk) {
+      children->clear();
+      return st;
+    }
+    // The list may have shrunk since; never read past what came back.
+    if (got < length) length = got;
+  }
+  children->resize(length / snaprec::kSize);
   return kOk;
 }
 
@@ -163,9 +167,16 @@ void BuildSnapshotTree(SnapshotSource& source, CodePage& code_page, SnapshotTree
     int just_added = kNoNode;  // expanded; moves the present state once done
   };
   std::vector<Frame> stack;
+  // The lists of finished frames, kept for the next ones: one allocation
+  // per level of the tree rather than one per snapshot.
+  std::vector<std::vector<SnapshotRecord>> spare;
   auto enter = [&](int node, uint64_t id) {
     Frame f;
     f.node = node;
+    if (!spare.empty()) {
+      f.children.swap(spare.back());
+      spare.pop_back();
+    }
     if (source.ListChildren(id, &f.children) != kOk) f.children.clear();
     stack.push_back(std::move(f));
   };
@@ -178,6 +189,7 @@ void BuildSnapshotTree(SnapshotSource& source, CodePage& code_page, SnapshotTree
       f.just_added = kNoNode;
     }
     if (f.next >= f.children.size()) {
+      spare.push_back(std::move(f.children));
       stack.pop_back();
       continue;
     }

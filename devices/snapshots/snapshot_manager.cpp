@@ -20,9 +20,8 @@ std::u16string CutChars(const std::u16string& text, size_t max_chars) {
 
 }  // namespace
 
-SnapshotManagerModel::SnapshotManagerModel(const Platform& platform, Handle disk, int slot,
-                                           size_t branch_reservation)
-    : p_(platform), disk_(platform, disk), mapping_(platform), slot_(slot), tree_(branch_reservation) {}
+SnapshotManagerModel::SnapshotManagerModel(const Platform& platform, Handle disk, int slot)
+    : p_(platform), disk_(platform, disk), mapping_(platform), slot_(slot) {}
 
 void SnapshotManagerModel::Open() { Rebuild(); }
 

@@ -21,8 +21,7 @@ namespace tw {
 class SnapshotManagerModel {
  public:
   // `disk` stays the caller's: it is open for the model's whole life.
-  SnapshotManagerModel(const Platform& platform, Handle disk, int slot,
-                       size_t branch_reservation = kBranchReservation);
+  SnapshotManagerModel(const Platform& platform, Handle disk, int slot);
 
   // Builds the tree from the driver and shows the selected node's details.
   void Open();

@@ -17,7 +17,7 @@ class SnapshotManagerTest : public ::testing::Test, public testing::SnapshotMach
   }
   SnapshotManagerModel& Open() {
     disk = OpenDisk(0);
-    model = std::make_unique<SnapshotManagerModel>(platform, disk, 0, 0);
+    model = std::make_unique<SnapshotManagerModel>(platform, disk, 0);
     model->on_redraw = [this] { ++redraws; };
     model->Open();
     return *model;

@@ -3,6 +3,7 @@
 // benchmarks measure our code and the driver logic alone.
 #pragma once
 
+#include <chrono>
 #include <cstring>
 
 #include "base/bytes.h"
@@ -29,6 +30,7 @@ class MemoryDiskIo final : public DeviceIo {
       return kErrInvalidFunction;
     ByteSpan b(static_cast<uint8_t*>(out), out_len);
     if (out != in) std::memcpy(out, in, in_len);
+    auto start = std::chrono::steady_clock::now();
     uint8_t cdb[16];
     std::memcpy(cdb, b.data + sptd::kCdb, 16);
     ByteSpan data(reinterpret_cast<uint8_t*>(static_cast<uintptr_t>(GetU64LE(b, sptd::kDataBuffer))),
@@ -39,10 +41,12 @@ class MemoryDiskIo final : public DeviceIo {
     if (r.check_condition) PutU32BE(b, sptd::kSenseOffset + sptd::kSenseInformation, r.sense_information);
     *returned = sptd::kBlockSize;
     ++requests;
+    driver_ms += std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     return kOk;
   }
   void Close(Handle) override {}
   size_t requests = 0;
+  double driver_ms = 0;  // time spent in the simulated driver's logic
 
  private:
   sim::MachineState& state_;

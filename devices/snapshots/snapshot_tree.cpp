@@ -5,7 +5,7 @@
 
 namespace tw {
 
-SnapshotTree::SnapshotTree(size_t branch_reservation) : reservation_(branch_reservation) { Clear(); }
+SnapshotTree::SnapshotTree() { Clear(); }
 
 void SnapshotTree::Clear() {
   nodes_.clear();
@@ -24,7 +24,6 @@ int SnapshotTree::NewNode(SnapshotNodeKind kind, std::u16string name, std::u16st
   n.name = std::move(name);
   n.description = std::move(description);
   n.id = id;
-  n.branches.reserve(reservation_);
   nodes_.push_back(std::move(n));
   return static_cast<int>(nodes_.size() - 1);
 }

@@ -32,8 +32,6 @@ constexpr int kPageScrollHorizontal = 65;
 constexpr int kPageScrollVertical = 195;
 constexpr int kNameFontHeight = 14;
 constexpr char16_t kNameFontFace[] = u"Arial";
-// Room every node's branch list reserves when the node is created.
-constexpr size_t kBranchReservation = 3072;
 
 constexpr char16_t kBaseImageText[] = u"Base \r\nImage";
 constexpr char16_t kPresentStateText[] = u"You are \r\n Here";
@@ -73,7 +71,9 @@ struct SnapshotNode {
   uint64_t id = 0;  // 0 for the root and the present-state node
   int parent = kNoNode;
   int first = kNoNode;        // the main line: drawn on the node's own row
-  std::vector<int> branches;  // further children, on lower rows
+  // Further children, on lower rows. Holds only the branches there are: a
+  // tree of thousands of snapshots has few nodes with any.
+  std::vector<int> branches;
   int column = 0;
   int row = 0;
   bool selected = false;
@@ -93,7 +93,7 @@ struct ConnectorPiece {
 
 class SnapshotTree {
  public:
-  explicit SnapshotTree(size_t branch_reservation = kBranchReservation);
+  SnapshotTree();
 
   // Back to the root with the present-state node as its child, selected.
   void Clear();
@@ -152,7 +152,6 @@ class SnapshotTree {
   int MaxBranchesAlongMainLine(int start) const;
   int LowestRowOfSubtree(int node) const;
 
-  size_t reservation_;
   std::vector<SnapshotNode> nodes_;
   int present_ = kNoNode;
   int selected_ = kNoNode;

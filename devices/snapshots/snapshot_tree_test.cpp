@@ -59,7 +59,7 @@ class SnapshotTreeTest : public ::testing::Test {
 
   SystemServices services = NewSystemServices();
   MemorySource source;
-  SnapshotTree tree{0};
+  SnapshotTree tree;
 };
 
 TEST_F(SnapshotTreeTest, EmptyDiskHasTheRootAndThePresentStateOnly) {
@@ -318,7 +318,7 @@ TEST(SnapshotViewportTest, BarsRangesAndSteps) {
   EXPECT_EQ(s.y(), s.layout().max_y);
   EXPECT_EQ(s.ToDrawing({5, 6}), (Point{5 + s.layout().max_x, 6 + s.layout().max_y}));
   // Only what the window shows needs painting.
-  SnapshotTree wide(0);
+  SnapshotTree wide;
   for (int i = 1; i <= 40; ++i) wide.AddChild(wide.root(), K::kSnapshot, u"w", u"", static_cast<uint64_t>(i));
   SnapshotScroller view;
   view.SetLayout(LayoutViewport({300, 200}, wide.Extent()));
@@ -340,7 +340,7 @@ TEST(SnapshotViewportTest, BarsRangesAndSteps) {
 // the pieces of the whole drawing that meet it, in the same order.
 TEST(SnapshotTreeLayoutTest, ConnectorsInAnAreaAreTheWholeDrawingsPiecesThatMeetIt) {
   std::mt19937 random(11);
-  SnapshotTree tree(0);
+  SnapshotTree tree;
   std::vector<int> nodes = {tree.root()};
   for (int i = 1; i <= 300; ++i) {
     int parent = nodes[random() % nodes.size()];
