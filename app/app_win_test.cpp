@@ -196,6 +196,130 @@ TEST(MainWindow, EscapeEndsAndEnterDoesNothing) {
   EXPECT_EQ(r, IDCANCEL);
 }
 
+// One key as a modeless dialog's loop delivers it: to the focused control,
+// through the dialog manager.
+void Key(HWND dlg, WPARAM vk) {
+  HWND focus = ::GetFocus();
+  MSG m{focus ? focus : dlg, WM_KEYDOWN, vk, 0, 0, {}};
+  if (!::IsDialogMessageW(dlg, &m)) {
+    ::TranslateMessage(&m);
+    ::DispatchMessageW(&m);
+  }
+  Pump();
+}
+
+// The first visible dialog of this thread other than `main` (the wizard).
+HWND OtherDialog(HWND main) {
+  struct Find {
+    HWND main, found;
+  } find{main, nullptr};
+  ::EnumThreadWindows(
+      ::GetCurrentThreadId(),
+      [](HWND w, LPARAM lp) {
+        auto* f = reinterpret_cast<Find*>(lp);
+        wchar_t cls[16] = {};
+        ::GetClassNameW(w, cls, 16);
+        if (w == f->main || !::IsWindowVisible(w) || lstrcmpW(cls, L"#32770") != 0) return TRUE;
+        f->found = w;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&find));
+  return find.found;
+}
+
+TEST(MainWindow, KeyboardAloneReachesTheMountWizard) {
+  MainWindow w;
+  HWND main = w.dlg->m_hWnd;
+  CLeftMenuBar& bar = w.dlg->menu_bar();
+  for (int i = 0; i < 8 && ::GetFocus() != bar.m_hWnd; ++i) Key(main, VK_TAB);
+  ASSERT_EQ(::GetFocus(), bar.m_hWnd) << "Tab never reached the left menu";
+  ASSERT_NE(bar.focus_item(), nullptr);
+  EXPECT_TRUE(bar.ShowsFocusOn(bar.focus_item()));
+  for (int i = 0; i < 8 && bar.focus_item()->name() != u"Tools"; ++i) Key(main, VK_DOWN);
+  ASSERT_EQ(bar.focus_item()->name(), u"Tools");
+  // Moving is not opening: the page changes with Enter.
+  EXPECT_FALSE(bar.FindItem(u"Tools")->selected());
+  Key(main, VK_RETURN);
+  EXPECT_TRUE(bar.FindItem(u"Tools")->selected());
+  EXPECT_EQ(w.dlg->devices_page().category(), 0u);
+  EXPECT_TRUE(::IsWindowVisible(main)) << "Enter on the menu must not end the window";
+  // Up past the first item stays on it; Space opens too.
+  for (int i = 0; i < 8; ++i) Key(main, VK_UP);
+  EXPECT_EQ(bar.focus_item(), bar.VisibleItems().front());
+  for (int i = 0; i < 8 && bar.focus_item()->name() != u"Tools"; ++i) Key(main, VK_DOWN);
+  Key(main, VK_SPACE);
+  EXPECT_TRUE(bar.FindItem(u"Tools")->selected());
+
+  HWND mount = w.dlg->devices_page().GetDlgItem(IDC_MOUNT);
+  for (int i = 0; i < 8 && ::GetFocus() != mount; ++i) Key(main, VK_TAB);
+  ASSERT_EQ(::GetFocus(), mount) << "Tab never reached Mount";
+  // Enter runs the wizard modally: a timer inside its loop sees it and cancels it.
+  static HWND seen;
+  static HWND owner;
+  seen = nullptr;
+  owner = main;
+  UINT_PTR timer = ::SetTimer(nullptr, 0, 300, [](HWND, UINT, UINT_PTR id, DWORD) {
+    HWND wizard = OtherDialog(owner);
+    if (!wizard) return;
+    ::KillTimer(nullptr, id);
+    seen = wizard;
+    ::PostMessageW(wizard, WM_COMMAND, IDCANCEL, 0);
+  });
+  Key(main, VK_RETURN);
+  ::KillTimer(nullptr, timer);
+  EXPECT_NE(seen, nullptr) << "Enter on Mount opened no wizard";
+  EXPECT_TRUE(::IsWindowVisible(main));
+}
+
+TEST(MainWindow, DpiChangeMovesToTheSuggestedRectangleAndScalesTheParts) {
+  MainWindow w;
+  HWND main = w.dlg->m_hWnd;
+  RECT suggested{30, 20, 30 + 1200, 20 + 720};
+  w.dlg->SendMessageW(WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+  Pump();
+  RECT wr{};
+  ::GetWindowRect(main, &wr);
+  EXPECT_TRUE(::EqualRect(&wr, &suggested));
+  EXPECT_EQ(w.dlg->dpi(), 144u);
+  // The parts in the skin's base units at 150 %: the page area starts right
+  // of the 270-pixel menu, below the 68-pixel caption strip.
+  RECT area{};
+  ::GetWindowRect(w.dlg->GetDlgItem(IDC_PAGE_AREA), &area);
+  ::MapWindowPoints(HWND_DESKTOP, main, reinterpret_cast<POINT*>(&area), 2);
+  EXPECT_EQ(area.left, 270);
+  EXPECT_EQ(area.top, 68);
+  RECT bar{};
+  ::GetWindowRect(w.dlg->menu_bar().m_hWnd, &bar);
+  EXPECT_EQ(bar.right - bar.left, 270);
+  RECT item{};
+  ::GetWindowRect(w.dlg->menu_bar().FindItem(u"Help")->m_hWnd, &item);
+  EXPECT_EQ(item.right - item.left, 270);
+  EXPECT_EQ(item.bottom - item.top, 74);  // 49 x 1.5
+  CDevicesPage& page = w.dlg->devices_page();
+  EXPECT_EQ(page.list().row_height(), 38);  // 25 x 1.5
+  // Every control of the device page inside the page, inside the window.
+  RECT pr{};
+  ::GetClientRect(page.m_hWnd, &pr);
+  for (HWND c = ::GetWindow(page.m_hWnd, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT)) {
+    RECT r{};
+    ::GetWindowRect(c, &r);
+    ::MapWindowPoints(HWND_DESKTOP, page.m_hWnd, reinterpret_cast<POINT*>(&r), 2);
+    RECT in{};
+    ::IntersectRect(&in, &r, &pr);
+    EXPECT_TRUE(::EqualRect(&in, &r)) << "control " << ::GetDlgCtrlID(c) << " leaves the page";
+  }
+  RECT page_screen{};
+  ::GetWindowRect(page.m_hWnd, &page_screen);
+  EXPECT_LE(page_screen.bottom, wr.bottom);
+  // Back at 96 DPI, the 800 x 480 figures again.
+  RECT back{30, 20, 830, 500};
+  w.dlg->SendMessageW(WM_DPICHANGED, MAKEWPARAM(96, 96), reinterpret_cast<LPARAM>(&back));
+  Pump();
+  ::GetWindowRect(w.dlg->menu_bar().FindItem(u"Help")->m_hWnd, &item);
+  EXPECT_EQ(item.bottom - item.top, 49);
+  EXPECT_EQ(page.list().row_height(), 25);
+}
+
 TEST(DevicePage, ButtonsFollowTheCategoryAndRefreshSeesOtherProgramsDevices) {
   MainWindow w;
   CDevicesPage& page = w.dlg->devices_page();

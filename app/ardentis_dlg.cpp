@@ -1,5 +1,6 @@
 #include "app/ardentis_dlg.h"
 
+#include "framework/dpi.h"
 #include "framework/image.h"
 #include "resources/resource_ids.h"
 #include "ui/win/localize.h"
@@ -30,12 +31,11 @@ BOOL CArdentisDlg::OnInitDialog() {
   SendMessageW(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
   SendMessageW(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
 
+  PlaceParts();
   HWND area = GetDlgItem(IDC_PAGE_AREA);
-  RECT rc{};
-  ::GetWindowRect(area, &rc);
-  ::MapWindowPoints(HWND_DESKTOP, area, reinterpret_cast<POINT*>(&rc), 2);
-  ::OffsetRect(&rc, -rc.left, -rc.top);
-  rc.right += 10;
+  // Tab goes on into the page shown in the area.
+  ::SetWindowLongPtrW(area, GWL_EXSTYLE, ::GetWindowLongPtrW(area, GWL_EXSTYLE) | WS_EX_CONTROLPARENT);
+  RECT rc = PageRect();
   CreatePage(devices_, area, rc);
   CreatePage(options_, area, rc);
   CreatePage(about_, area, rc);
@@ -55,6 +55,41 @@ BOOL CArdentisDlg::OnInitDialog() {
   return TRUE;
 }
 
+void CArdentisDlg::PlaceParts() {
+  // The skin's pictures are in pixels: the parts go where the template puts
+  // them with the base units the skin was drawn for, whatever the font.
+  fw::DialogTemplateInfo info;
+  if (fw::ReadDialogTemplate(instance(), template_id(), &info)) fw::PlaceFromTemplate(m_hWnd, info, dpi());
+}
+
+RECT CArdentisDlg::PageRect() const {
+  HWND area = GetDlgItem(IDC_PAGE_AREA);
+  RECT rc{};
+  ::GetWindowRect(area, &rc);
+  ::OffsetRect(&rc, -rc.left, -rc.top);
+  rc.right += Scaled(10);
+  return rc;
+}
+
+void CArdentisDlg::OnDpiChanged(UINT dpi) {
+  PlaceParts();
+  RECT rc = PageRect();
+  for (CSkinnedPage* page : {static_cast<CSkinnedPage*>(&devices_), static_cast<CSkinnedPage*>(&options_),
+                             static_cast<CSkinnedPage*>(&about_)}) {
+    if (!page->IsWindow()) continue;
+    page->MoveWindow(rc, TRUE);
+    page->ApplyDpi(dpi);
+  }
+  HWND place = GetDlgItem(IDC_LEFT_MENU_PLACE);
+  RECT mr{};
+  ::GetWindowRect(place, &mr);
+  ::MapWindowPoints(HWND_DESKTOP, m_hWnd, reinterpret_cast<POINT*>(&mr), 2);
+  if (menu_bar_.IsWindow()) {
+    menu_bar_.MoveWindow(mr, TRUE);
+    menu_bar_.SetDpi(dpi);
+  }
+}
+
 void CArdentisDlg::CreatePage(fw::CDialog& page, HWND area, const RECT& rc) {
   page.SetPrompter(&prompter());
   if (!page.CreateModeless(area)) return;
@@ -66,6 +101,7 @@ void CArdentisDlg::BuildLeftMenu() {
   RECT rc{};
   ::GetWindowRect(place, &rc);
   ::MapWindowPoints(HWND_DESKTOP, m_hWnd, reinterpret_cast<POINT*>(&rc), 2);
+  menu_bar_.SetDpi(dpi());
   if (!menu_bar_.Create(m_hWnd, rc)) return;
   for (const LeftMenuEntry& e : LeftMenuPlan(ReadShowPages(p_))) {
     CLeftMenuItem* parent = e.parent.empty() ? nullptr : menu_bar_.FindItem(e.parent);

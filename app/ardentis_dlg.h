@@ -69,6 +69,10 @@ class CArdentisDlg : public CTitleBarDlg {
   void OnAbout() { ShowPageByName(u"About"); }
   void OnShow() { ShowWindow(SW_SHOW); }
   void CreatePage(fw::CDialog& page, HWND area, const RECT& rc);
+  void PlaceParts();
+  // The pages' rectangle in the page area.
+  RECT PageRect() const;
+  void OnDpiChanged(UINT dpi) override;
   void BuildLeftMenu();
 
   const Platform& p_;

@@ -27,6 +27,8 @@ wine_prefix() {
   fi
   # Dialogs ask for "MS Shell Dlg", which Wine maps to Tahoma; this Wine does
   # not look in the folder where Debian's fonts-wine puts it.
+  # TW_NO_TAHOMA=1 leaves it out (the screenshots' "other system font" prefix).
+  [[ ${TW_NO_TAHOMA:-} == 1 ]] && return 0
   local f
   for f in /usr/share/wine/fonts/tahoma.ttf /usr/share/wine/fonts/tahomabd.ttf; do
     [[ -f $f && ! -f $WINEPREFIX/drive_c/windows/Fonts/${f##*/} ]] &&

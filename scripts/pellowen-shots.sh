@@ -5,7 +5,8 @@
 #   scripts/pellowen-shots.sh [BUILD_DIR] [OUT_DIR]
 # BUILD_DIR: the cross build (default build/ci-win), with the targets
 # pellowen_shots and PellowenShl built; OUT_DIR default build/pellowen-shots.
-# DISPLAY_NUM and WINEPREFIX may be set.
+# DISPLAY_NUM and WINEPREFIX may be set; TW_SHOT_ONLY limits the screens;
+# with TW_SHOT_RECTS=PREFIX the window rectangles go to PREFIX-LANG.txt.
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 build=$(realpath "${1:-$ROOT/build/ci-win}")
@@ -48,6 +49,9 @@ shot() {  # name language screen
   local pid=$!
   sleep 2.5
   import -display ":$num" -window root "$out/.full.png"
+  if [[ -n ${TW_SHOT_RECTS:-} ]]; then
+    wine "$build/app/shots/window_rects.exe" "Z:${TW_SHOT_RECTS//\//\\}-$lang.txt" "pellowen-$name" || true
+  fi
   wait "$pid" || true
   rect=$(tr -d '\r' <"$out/.rect" | head -1)
   if [[ -n $rect ]]; then
@@ -61,7 +65,7 @@ shot() {  # name language screen
 }
 
 for lang in en zh; do
-  for screen in password encrypt share copy progress menu; do
+  for screen in ${TW_SHOT_ONLY:-password encrypt share copy progress menu}; do
     shot "$screen" "$lang" "$screen"
   done
 done

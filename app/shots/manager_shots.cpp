@@ -1,14 +1,16 @@
 // Screenshots of the main window, page by page, for review:
-//   manager_shots.exe OUTDIR SUFFIX
+//   manager_shots.exe OUTDIR SUFFIX [RECTFILE]
 // writes OUTDIR\main-<page>-SUFFIX.png for "Pellowen", "Tools" (with a
 // disk, a CD/DVD image and a burner listed), "Persisted Devices",
 // "Options" and "About". It runs on the simulated machine of
 // TARNWICK_SIM_STATE and plugs the devices it shows when the slots are free.
+// With RECTFILE it also appends each page's window rectangles there.
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "app/ardentis_dlg.h"
+#include "app/shots/window_tree.h"
 #include "framework/app.h"
 #include "framework/image.h"
 #include "iscsi/discovery.h"
@@ -114,6 +116,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   wchar_t** argv = ::CommandLineToArgvW(::GetCommandLineW(), &argc);
   if (argc < 3) return 2;
   std::wstring out = argv[1], suffix = argv[2];
+  std::wstring rects = argc > 3 ? argv[3] : L"";
   fw::CApp::InitCommonControls(ICC_WIN95_CLASSES);
   fw::CGdiPlusSession gdiplus;
   ui::LoadTranslations();
@@ -128,7 +131,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   dlg.SetPrompter(&prompter);
   dlg.SetEnforcedSize(800, 480);
   if (!dlg.CreateModeless(nullptr)) return 1;
-  dlg.SetWindowPos(HWND_TOP, 40, 40, 800, 480, 0);
+  dlg.SetWindowPos(HWND_TOP, 40, 40, dlg.Scaled(800), dlg.Scaled(480), 0);
   ui::PumpFor(600);
   int failures = 0;
   for (const char16_t* page : {u"Pellowen", u"Tools", u"Persisted Devices", u"Options", u"About"}) {
@@ -141,6 +144,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     std::wstring name = fw::ToWide(page);
     for (wchar_t& c : name) c = c == L' ' ? L'-' : static_cast<wchar_t>(::towlower(c));
     if (!ui::SaveWindow(dlg.m_hWnd, out + L"\\main-" + name + L"-" + suffix + L".png")) ++failures;
+    if (!rects.empty() && !shots::WriteWindowTree(rects.c_str(), (L"main-" + name).c_str(), dlg.m_hWnd)) ++failures;
   }
   dlg.DestroyWindow();
   return failures;

@@ -75,7 +75,9 @@ CAddTargetWizard::CAddTargetWizard(MountWizard& wizard, const Platform& platform
   }
 }
 
-CAddTargetWizard::~CAddTargetWizard() = default;
+CAddTargetWizard::~CAddTargetWizard() {
+  if (band_icon_) ::DestroyIcon(band_icon_);
+}
 
 CImagePage* CAddTargetWizard::PageAt(int index) const {
   for (const auto& p : pages_)
@@ -105,7 +107,8 @@ void CAddTargetWizard::OnSheetInitialized() {
   pattern_.Attach(fw::LoadBitmapResource(IDB_WIZARD_PATTERN));
   if (!pattern_.IsNull()) pattern_brush_.Attach(::CreatePatternBrush(pattern_));
   // Room for the band: the sheet grows and everything on it moves down.
-  const int shift = kBandHeight + kLineHeight;
+  dpi_ = fw::DpiOf(m_hWnd);
+  const int shift = Scaled(kBandHeight + kLineHeight);
   RECT wr = GetWindowRect();
   for (HWND c = ::GetWindow(m_hWnd, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT)) {
     RECT r{};
@@ -115,16 +118,22 @@ void CAddTargetWizard::OnSheetInitialized() {
   }
   SetWindowPos(nullptr, 0, 0, wr.right - wr.left, wr.bottom - wr.top + shift, SWP_NOMOVE | SWP_NOZORDER);
   RECT rc = GetClientRect();
-  HWND band = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 0, 0, rc.right, kBandHeight, m_hWnd,
-                                nullptr, ::GetModuleHandleW(nullptr), nullptr);
+  HWND band = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 0, 0, rc.right, Scaled(kBandHeight),
+                                m_hWnd, nullptr, ::GetModuleHandleW(nullptr), nullptr);
   header_.Attach(band);
   header_.SetFont(reinterpret_cast<HFONT>(SendMessageW(WM_GETFONT)));
-  line_.Attach(::CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_ETCHEDHORZ, 0, kBandHeight, rc.right,
-                                 kLineHeight, m_hWnd, nullptr, ::GetModuleHandleW(nullptr), nullptr));
+  const int icon = Scaled(32);
+  if (band_icon_) ::DestroyIcon(band_icon_);
+  band_icon_ = static_cast<HICON>(
+      ::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, icon, icon, 0));
+  header_.SetIcon(band_icon_);
+  line_.Attach(::CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_ETCHEDHORZ, 0, Scaled(kBandHeight),
+                                 rc.right, Scaled(kLineHeight), m_hWnd, nullptr, ::GetModuleHandleW(nullptr),
+                                 nullptr));
 }
 
 void CAddTargetWizard::PlacePages() {
-  const int top = kBandHeight + kLineHeight;
+  const int top = Scaled(kBandHeight + kLineHeight);
   for (const auto& p : pages_) {
     if (!p->IsWindow()) continue;
     RECT r = p->GetRectInParent();
@@ -160,8 +169,8 @@ LRESULT CAddTargetWizard::OnEraseBkgnd(WPARAM wp, LPARAM) {
   auto dc = reinterpret_cast<HDC>(wp);
   RECT rc = GetClientRect();
   RECT strip = rc, body = rc;
-  strip.top = rc.bottom - kStripHeight;
-  body.top = kBandHeight + kLineHeight;
+  strip.top = rc.bottom - Scaled(kStripHeight);
+  body.top = Scaled(kBandHeight + kLineHeight);
   body.bottom = strip.top;
   ::FillRect(dc, &body, pattern_brush_.IsNull() ? page_brush_.m_handle : pattern_brush_.m_handle);
   ::FillRect(dc, &strip, page_brush_);

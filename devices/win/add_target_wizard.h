@@ -9,6 +9,7 @@
 
 #include "devices/mount_wizard.h"
 #include "ui/win/image_page.h"
+#include "framework/dpi.h"
 #include "framework/gdi.h"
 #include "framework/property_sheet.h"
 #include "platform/platform.h"
@@ -18,6 +19,7 @@ namespace tw::ui {
 
 class CAddTargetWizard : public fw::CPropertySheet {
  public:
+  // At 96 DPI; scaled by the sheet's DPI.
   static constexpr int kBandHeight = 60;  // the header band
   static constexpr int kLineHeight = 2;   // the etched line below it
   static constexpr int kStripHeight = 48; // the bottom strip
@@ -35,6 +37,7 @@ class CAddTargetWizard : public fw::CPropertySheet {
   // The page object of a wizard page index (null for 2 or out of range).
   CImagePage* PageAt(int index) const;
   const CHeaderTitle& header() const { return header_; }
+  int Scaled(int px) const { return fw::Scale(px, dpi_); }
 
   TW_BEGIN_MSG_MAP(CAddTargetWizard, fw::CPropertySheet)
     TW_MSG(kWmWizardHeader, OnHeader)
@@ -66,6 +69,8 @@ class CAddTargetWizard : public fw::CPropertySheet {
   fw::CBrush white_brush_{::CreateSolidBrush(RGB(255, 255, 255))};
   fw::CBrush pattern_brush_;
   fw::CBitmap pattern_;
+  HICON band_icon_ = nullptr;
+  UINT dpi_ = fw::kBaseDpi;
   bool finished_ = false;
 };
 

@@ -264,6 +264,7 @@ TEST_F(WizardPages, MovesFollowTheModelAndTheHeaderFollowsThePage) {
   Open(kPageSelectDevice, 0);
   EXPECT_EQ(index(), kPageSelectDevice);
   EXPECT_EQ(sheet->header().title(), L"Choose Device Type");
+  EXPECT_NE(sheet->header().icon(), nullptr);  // the band shows the program's icon
   EXPECT_FALSE(ButtonShown(sheet->m_hWnd, kBackButton));  // page 0 offers Next only
   EXPECT_TRUE(ButtonShown(sheet->m_hWnd, kNextButton));
   // The pages sit below the band.

@@ -5,7 +5,9 @@
 # BUILD_DIR: the cross build (default build/h-win); OUT_DIR default
 # BUILD_DIR/mount-shots. DISPLAY_NUM (default 72) and WINEPREFIX (default
 # build/wineprefix) may be set;
-# an Xvfb is started on the display when none runs there.
+# an Xvfb is started on the display when none runs there. TW_SHOT_ONLY limits
+# the screens (names as below); with TW_SHOT_RECTS=PREFIX the window
+# rectangles of each screen go to PREFIX-LANG.txt.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build=${1:-$root/build/h-win}
@@ -42,6 +44,9 @@ shot() {  # language name
   if [ -s "$rect" ]; then
     read -r x y w h <"$rect"
     import -display ":$num" -window root -crop "${w}x${h}+${x}+${y}" +repage "$file"
+    if [ -n "${TW_SHOT_RECTS:-}" ]; then
+      wine "$build/app/shots/window_rects.exe" "Z:${TW_SHOT_RECTS//\//\\}-$lang.txt" "wizard-$name" || true
+    fi
   else
     import -display ":$num" -window root "$file"
   fi
@@ -49,7 +54,7 @@ shot() {  # language name
   echo "$file"
 }
 for lang in en zh; do
-  for name in page0 page1 page3 page4 page5 page6 page7 page8 page9 prefer portals addhost cloud nfs; do
+  for name in ${TW_SHOT_ONLY:-page0 page1 page3 page4 page5 page6 page7 page8 page9 prefer portals addhost cloud nfs}; do
     shot "$lang" "$name"
   done
 done

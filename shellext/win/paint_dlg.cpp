@@ -1,5 +1,6 @@
 #include "shellext/win/paint_dlg.h"
 
+#include "framework/dpi.h"
 #include "resources/resource_ids.h"
 #include "ui/win/memory_dc.h"
 
@@ -13,7 +14,10 @@ BOOL CPaintDlg::OnInitDialog() {
   pattern_bitmap_.Attach(fw::LoadBitmapResource(IDB_TITLE_PATTERN, instance()));
   pattern_.Attach(::CreatePatternBrush(pattern_bitmap_));
   RECT c = GetClientRect();
-  RECT r{c.right - 39, c.top + 2, c.right - 39 + 34, c.top + 2 + 19};
+  // The frame's figures are 96-DPI pixels.
+  const UINT dpi = fw::DpiOf(m_hWnd);
+  auto px = [dpi](int v) { return fw::Scale(v, dpi); };
+  RECT r{c.right - px(39), c.top + px(2), c.right - px(39) + px(34), c.top + px(2) + px(19)};
   close_.CreateControl(L"BUTTON", m_hWnd, r, L"", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, 0, IDC_CLOSE_BUTTON);
   close_.SetPicture(instance(), IDP_CLOSE);
   close_.set_style(3);
@@ -28,7 +32,8 @@ std::wstring CPaintDlg::Title() const {
 
 void CPaintDlg::ClipToRoundedRegion() {
   RECT w = GetWindowRect();
-  ::SetWindowRgn(m_hWnd, ::CreateRoundRectRgn(1, 1, w.right - w.left, w.bottom - w.top, 6, 6), TRUE);
+  const int round = fw::Scale(6, fw::DpiOf(m_hWnd));
+  ::SetWindowRgn(m_hWnd, ::CreateRoundRectRgn(1, 1, w.right - w.left, w.bottom - w.top, round, round), TRUE);
 }
 
 LRESULT CPaintDlg::OnSize(WPARAM, LPARAM) {
@@ -40,22 +45,24 @@ LRESULT CPaintDlg::OnSize(WPARAM, LPARAM) {
 void CPaintDlg::Draw(HDC target) {
   RECT rc = GetClientRect();
   ui::CMemoryDC dc(target, &rc);
+  const UINT dpi = fw::DpiOf(m_hWnd);
+  auto px = [dpi](int v) { return fw::Scale(v, dpi); };
   dc.FillSolidRect(rc, RGB(255, 255, 255));
   {
     fw::CPen edge(::CreatePen(PS_SOLID, 1, RGB(120, 160, 200)));
     fw::CSelect pen(dc, edge);
     fw::CSelect brush(dc, ::GetStockObject(NULL_BRUSH));
-    ::RoundRect(dc, 1, 1, rc.right - 1, rc.bottom - 1, 7, 7);
+    ::RoundRect(dc, 1, 1, rc.right - 1, rc.bottom - 1, px(7), px(7));
   }
-  RECT band{rc.left + 2, rc.top + 2, rc.right - 2, rc.top + 28};
+  RECT band{rc.left + px(2), rc.top + px(2), rc.right - px(2), rc.top + px(28)};
   ::FillRect(dc, &band, pattern_);
-  RECT body{rc.left + 2, rc.top + 30, rc.right - 2, rc.bottom - 10};
+  RECT body{rc.left + px(2), rc.top + px(30), rc.right - px(2), rc.bottom - px(10)};
   dc.VerticalGradient3(body, RGB(240, 247, 255), RGB(232, 245, 254), RGB(255, 255, 255));
   fw::CSelect font(dc, GetFont());
   dc.SetBkMode(TRANSPARENT);
   dc.SetTextColor(RGB(255, 255, 255));
   std::wstring title = Title();
-  ::TextOutW(dc, 15, 6, title.c_str(), static_cast<int>(title.size()));
+  ::TextOutW(dc, px(15), px(6), title.c_str(), static_cast<int>(title.size()));
 }
 
 LRESULT CPaintDlg::OnPaint(WPARAM, LPARAM) {

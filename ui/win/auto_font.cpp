@@ -1,8 +1,10 @@
 #include "ui/win/auto_font.h"
 
+#include "framework/dpi.h"
+
 namespace tw::ui {
 
-CAutoFont::CAutoFont(const wchar_t* face) {
+CAutoFont::CAutoFont(const wchar_t* face) : dpi_(fw::ScreenDpi()) {
   lf_.lfHeight = -12;
   lf_.lfWidth = 0;
   lf_.lfWeight = FW_NORMAL;
@@ -15,7 +17,17 @@ CAutoFont::CAutoFont(const wchar_t* face) {
   Rebuild();
 }
 
-void CAutoFont::Rebuild() { Attach(::CreateFontIndirectW(&lf_)); }
+void CAutoFont::Rebuild() {
+  LOGFONTW scaled = lf_;
+  scaled.lfHeight = fw::Scale(lf_.lfHeight, dpi_);
+  Attach(::CreateFontIndirectW(&scaled));
+}
+
+void CAutoFont::SetDpi(UINT dpi) {
+  if (dpi == dpi_) return;
+  dpi_ = dpi;
+  Rebuild();
+}
 
 void CAutoFont::SetWeight(int weight) {
   lf_.lfWeight = weight;

@@ -1,11 +1,24 @@
 #include "ui/win/left_menu_bar.h"
 
+#include <algorithm>
+
 #include "framework/gdi.h"
 #include "framework/image.h"
+#include "ui/win/accessible.h"
 #include "ui/win/memory_dc.h"
 
 namespace tw::ui {
 namespace {
+
+// Pictures and texts are laid out in 96-DPI pixels; elsewhere the drawing
+// is scaled, the pictures with a smooth filter.
+void ScaleGraphics(Gdiplus::Graphics& g, UINT dpi) {
+  if (dpi == fw::kBaseDpi) return;
+  const Gdiplus::REAL s = static_cast<Gdiplus::REAL>(dpi) / fw::kBaseDpi;
+  g.ScaleTransform(s, s);
+  g.SetInterpolationMode(Gdiplus::InterpolationModeHighQualityBicubic);
+  g.SetPixelOffsetMode(Gdiplus::PixelOffsetModeHighQuality);
+}
 
 void DrawPng(Gdiplus::Graphics& g, const std::wstring& name, int x, int y) {
   if (name.empty()) return;
@@ -59,14 +72,20 @@ CLeftMenuItem::CLeftMenuItem(CLeftMenuBar* bar, std::u16string name, std::wstrin
   if (icon_name_.size() > kMenuNameMaxChars) icon_name_.resize(kMenuNameMaxChars);
 }
 
+void CLeftMenuItem::SetDisplayText(std::wstring text) {
+  display_text_ = std::move(text);
+  if (m_hWnd && !display_text_.empty()) SetWindowText(display_text_.c_str());
+}
+
 void CLeftMenuItem::RedrawNow() {
   if (m_hWnd) ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
 }
 
 void CLeftMenuItem::ResizeTo(int height) {
   if (!m_hWnd) return;
+  logical_height_ = height;
   RECT r = GetRectInParent();
-  SetWindowPos(nullptr, r.left, r.top, r.right - r.left, height, SWP_NOZORDER | SWP_NOACTIVATE);
+  SetWindowPos(nullptr, r.left, r.top, r.right - r.left, bar_->Scaled(height), SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 intptr_t CLeftMenuItem::SendToParent(unsigned msg, LeftMenuNode* item, const char16_t* name) {
@@ -85,6 +104,11 @@ void CLeftMenuItem::Paint(HDC target) {
   RECT rc = GetClientRect();
   CMemoryDC dc(target, &rc);
   Gdiplus::Graphics g(dc.m_hDC);
+  const UINT dpi = bar_->dpi();
+  ScaleGraphics(g, dpi);
+  // The client rectangle in the drawing's 96-DPI pixels.
+  const int width = ::MulDiv(rc.right, fw::kBaseDpi, static_cast<int>(dpi));
+  const int height = ::MulDiv(rc.bottom, fw::kBaseDpi, static_cast<int>(dpi));
   DrawPng(g, selected() ? selected_image_ : normal_image_, 0, 0);
   DrawPng(g, icon_name_, 16, 18);
   bool top = parent_item() == nullptr;
@@ -100,18 +124,27 @@ void CLeftMenuItem::Paint(HDC target) {
                  Gdiplus::PointF(static_cast<Gdiplus::REAL>(origin.x), static_cast<Gdiplus::REAL>(origin.y)), &brush);
   } else {
     g.Flush();
-    fw::CFont font(::CreateFontW(-size, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, CLEARTYPE_QUALITY, 0,
+    fw::CFont font(::CreateFontW(-fw::Scale(size, dpi), 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, CLEARTYPE_QUALITY, 0,
                                  L"MS Shell Dlg"));
     fw::CSelect sel(dc, font);
     dc.SetBkMode(TRANSPARENT);
     dc.SetTextColor(RGB((argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF));
-    ::TextOutW(dc, origin.x, origin.y, text.c_str(), static_cast<int>(text.size()));
+    ::TextOutW(dc, fw::Scale(origin.x, dpi), fw::Scale(origin.y, dpi), text.c_str(), static_cast<int>(text.size()));
   }
   if (HasSubItems() && selected()) {
-    Band(g, 49, rc.right, Gdiplus::Color(255, 61, 66, 70), Gdiplus::Color(255, 64, 68, 73),
+    Band(g, 49, width, Gdiplus::Color(255, 61, 66, 70), Gdiplus::Color(255, 64, 68, 73),
          Gdiplus::Color(255, 68, 72, 78));
-    Band(g, rc.bottom - 12, rc.right, Gdiplus::Color(255, 68, 72, 78), Gdiplus::Color(255, 61, 64, 68),
+    Band(g, height - 12, width, Gdiplus::Color(255, 68, 72, 78), Gdiplus::Color(255, 61, 64, 68),
          Gdiplus::Color(255, 45, 49, 52));
+  }
+  if (bar_->ShowsFocusOn(this)) {
+    g.Flush();
+    RECT focus = rc;
+    ::InflateRect(&focus, -bar_->Scaled(3), -bar_->Scaled(3));
+    if (HasSubItems() && selected()) focus.bottom = focus.top + bar_->Scaled(kTopItemHeight - 6);
+    ::SetTextColor(dc, RGB(255, 255, 255));
+    ::SetBkColor(dc, RGB(0, 0, 0));
+    ::DrawFocusRect(dc, &focus);
   }
 }
 
@@ -148,6 +181,21 @@ LRESULT CLeftMenuItem::OnLButtonUp(WPARAM, LPARAM) {
   return 0;
 }
 
+LRESULT CLeftMenuItem::OnGetObject(WPARAM wp, LPARAM lp) {
+  // An outline item: a screen reader says its text, whether it is the open
+  // page, and whether its sub-items show.
+  AccessibleFacts facts;
+  facts.name = display_text_.empty() ? std::wstring(name().begin(), name().end()) : display_text_;
+  facts.role = ROLE_SYSTEM_OUTLINEITEM;
+  facts.state = STATE_SYSTEM_SELECTABLE | STATE_SYSTEM_FOCUSABLE | (selected() ? STATE_SYSTEM_SELECTED : 0) |
+                (bar_->ShowsFocusOn(this) ? STATE_SYSTEM_FOCUSED : 0);
+  if (HasSubItems()) facts.state |= selected() ? STATE_SYSTEM_EXPANDED : STATE_SYSTEM_COLLAPSED;
+  facts.default_action = L"Open";
+  LRESULT r = AnswerGetObject(m_hWnd, wp, lp, facts);
+  if (!r) SetMsgHandled(false);
+  return r;
+}
+
 LRESULT CLeftMenuItem::OnSetCursor(WPARAM, LPARAM) {
   if (!cursor_) cursor_ = ::LoadCursorW(nullptr, IDC_HAND);
   ::SetCursor(cursor_);
@@ -163,7 +211,106 @@ CLeftMenuBar::~CLeftMenuBar() {
 }
 
 bool CLeftMenuBar::Create(HWND parent, const RECT& rc) {
-  return CreateControl(L"STATIC", parent, rc, L"", WS_CHILD | WS_VISIBLE, 0, kLeftMenuControlId) != nullptr;
+  // A tab stop of its own: the keyboard reaches the pages through it.
+  return CreateControl(L"STATIC", parent, rc, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0, kLeftMenuControlId) !=
+         nullptr;
+}
+
+void CLeftMenuBar::SetDpi(UINT dpi) {
+  if (dpi == dpi_) return;
+  dpi_ = dpi;
+  if (!m_hWnd) return;
+  for (auto& i : items_) {
+    auto* parent = static_cast<CLeftMenuItem*>(i->parent_item());
+    if (!parent) continue;
+    size_t n = 0;
+    for (CLinkNode* c = parent->First(); c && c != i.get(); c = c->next()) ++n;
+    i->MoveWindow(0, Scaled(SubItemTop(n)), Scaled(kMenuBarWidth), Scaled(kSubItemHeight), TRUE);
+  }
+  Relayout();
+}
+
+std::vector<CLeftMenuItem*> CLeftMenuBar::VisibleItems() const {
+  std::vector<CLeftMenuItem*> out;
+  for (CLinkNode* n = First(); n; n = n->next()) {
+    auto* top = static_cast<CLeftMenuItem*>(static_cast<LeftMenuNode*>(n));
+    out.push_back(top);
+    if (!top->selected()) continue;
+    for (CLinkNode* c = top->First(); c; c = c->next())
+      out.push_back(static_cast<CLeftMenuItem*>(static_cast<LeftMenuNode*>(c)));
+  }
+  return out;
+}
+
+bool CLeftMenuBar::ShowsFocusOn(const CLeftMenuItem* item) const {
+  return item && item == focus_ && m_hWnd && ::GetFocus() == m_hWnd;
+}
+
+void CLeftMenuBar::MoveFocus(CLeftMenuItem* to) {
+  CLeftMenuItem* before = focus_;
+  focus_ = to;
+  if (before && before->IsWindow()) before->Invalidate(FALSE);
+  if (to && to->IsWindow()) {
+    to->Invalidate(FALSE);
+    // Screen readers follow the focus by this event.
+    if (::GetFocus() == m_hWnd) ::NotifyWinEvent(EVENT_OBJECT_FOCUS, to->m_hWnd, OBJID_CLIENT, CHILDID_SELF);
+  }
+}
+
+LRESULT CLeftMenuBar::OnGetDlgCode(WPARAM, LPARAM lp) {
+  // Arrows move between items; Enter and Space open the page here instead
+  // of pressing the dialog's default button.
+  LRESULT code = DLGC_WANTARROWS;
+  if (auto* m = reinterpret_cast<const MSG*>(lp); m && m->message == WM_KEYDOWN &&
+                                                    (m->wParam == VK_RETURN || m->wParam == VK_SPACE))
+    code |= DLGC_WANTMESSAGE;
+  return code;
+}
+
+LRESULT CLeftMenuBar::OnKeyDown(WPARAM wp, LPARAM) {
+  std::vector<CLeftMenuItem*> items = VisibleItems();
+  if (items.empty()) return 0;
+  auto at = std::find(items.begin(), items.end(), focus_);
+  size_t i = at == items.end() ? 0 : static_cast<size_t>(at - items.begin());
+  switch (wp) {
+    case VK_DOWN:
+    case VK_RIGHT: MoveFocus(items[std::min(i + 1, items.size() - 1)]); break;
+    case VK_UP:
+    case VK_LEFT: MoveFocus(items[i > 0 ? i - 1 : 0]); break;
+    case VK_HOME: MoveFocus(items.front()); break;
+    case VK_END: MoveFocus(items.back()); break;
+    case VK_RETURN:
+    case VK_SPACE:
+      if (CLeftMenuItem* item = at == items.end() ? nullptr : *at) {
+        item->SetSelected(true);
+        MoveFocus(item);
+      }
+      break;
+    default: SetMsgHandled(false);
+  }
+  return 0;
+}
+
+LRESULT CLeftMenuBar::OnGetObject(WPARAM wp, LPARAM lp) {
+  AccessibleFacts facts;
+  facts.role = ROLE_SYSTEM_OUTLINE;
+  facts.state = STATE_SYSTEM_FOCUSABLE;
+  LRESULT r = AnswerGetObject(m_hWnd, wp, lp, facts);
+  if (!r) SetMsgHandled(false);
+  return r;
+}
+
+LRESULT CLeftMenuBar::OnFocus(WPARAM, LPARAM) {
+  if (!focus_ || !Owns(focus_)) {
+    // Start on the open page's item.
+    focus_ = nullptr;
+    for (CLeftMenuItem* item : VisibleItems())
+      if (item->selected()) focus_ = item;
+    if (!focus_ && !VisibleItems().empty()) focus_ = VisibleItems().front();
+  }
+  if (focus_) MoveFocus(focus_);
+  SetMsgHandled(false);
+  return 0;
 }
 
 bool CLeftMenuBar::Owns(const LeftMenuNode* item) const {
@@ -190,22 +337,25 @@ CLeftMenuItem* CLeftMenuBar::AddMenuItem(const std::u16string& name, const std::
     parent->Append(item.get());
     if (parent->selected()) {
       RECT r = parent->GetRectInParent();
-      parent->SetWindowPos(nullptr, r.left, r.top, r.right - r.left, parent->ComputedHeight(),
+      parent->set_logical_height(parent->ComputedHeight());
+      parent->SetWindowPos(nullptr, r.left, r.top, r.right - r.left, Scaled(parent->ComputedHeight()),
                            SWP_NOZORDER | SWP_NOACTIVATE);
     }
-    RECT rc{0, SubItemTop(n), kMenuBarWidth, SubItemTop(n) + kSubItemHeight};
+    RECT rc{0, Scaled(SubItemTop(n)), Scaled(kMenuBarWidth), Scaled(SubItemTop(n) + kSubItemHeight)};
     if (!item->CreateControl(L"STATIC", parent->m_hWnd, rc, wname.c_str(), style, 0, kLeftMenuControlId)) {
       parent->Remove(item.get());
       return nullptr;
     }
+    item->set_logical_height(kSubItemHeight);
     items_.push_back(std::move(item));
     return items_.back().get();
   }
   int y = NextTopItemY();
   auto item = std::make_unique<CLeftMenuItem>(this, name, icon_name, y == 0 ? L"FRISTMENU_BG.PNG" : L"MENU_BG.PNG",
                                               L"SELECT.PNG", nullptr);
-  RECT rc{0, y, kMenuBarWidth, y + kTopItemCreateHeight};
+  RECT rc{0, Scaled(y), Scaled(kMenuBarWidth), Scaled(y + kTopItemCreateHeight)};
   if (!item->CreateControl(L"STATIC", m_hWnd, rc, wname.c_str(), style, 0, kLeftMenuControlId)) return nullptr;
+  item->set_logical_height(kTopItemCreateHeight);
   Append(item.get());
   items_.push_back(std::move(item));
   return items_.back().get();
@@ -213,12 +363,13 @@ CLeftMenuItem* CLeftMenuBar::AddMenuItem(const std::u16string& name, const std::
 
 void CLeftMenuBar::MoveItem(LeftMenuNode* item, int y, int width, int height) {
   auto* w = static_cast<CLeftMenuItem*>(item);
-  w->MoveWindow(0, y, width, height, TRUE);
+  w->set_logical_height(height);
+  w->MoveWindow(0, Scaled(y), Scaled(width), Scaled(height), TRUE);
 }
 
 int CLeftMenuBar::CurrentHeight(LeftMenuNode* item) {
-  RECT r = static_cast<CLeftMenuItem*>(item)->GetWindowRect();
-  return r.bottom - r.top;
+  // The rules count in 96-DPI pixels: scaling back a window's height could be a pixel off.
+  return static_cast<CLeftMenuItem*>(item)->logical_height();
 }
 
 void CLeftMenuBar::RedrawAll() {
@@ -249,6 +400,7 @@ void CLeftMenuBar::Paint(HDC target) {
   RECT rc = GetClientRect();
   CMemoryDC dc(target, &rc);
   Gdiplus::Graphics g(dc.m_hDC);
+  ScaleGraphics(g, dpi_);
   DrawPng(g, L"BG.PNG", 0, 0);
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/dpi.h"
 #include "framework/window.h"
 #include "ui/layout/left_menu.h"
 
@@ -27,9 +28,13 @@ class CLeftMenuItem : public fw::CWindow, public LeftMenuNode {
   const std::wstring& selected_image() const { return selected_image_; }
   int resource_type() const { return resource_type_; }
   bool IsOwnSubItem(const LeftMenuNode* n) const { return Contains(n); }
-  // What the item shows; its name stays the page key.
-  void SetDisplayText(std::wstring text) { display_text_ = std::move(text); }
+  // What the item shows (and its window text, which screen readers say);
+  // its name stays the page key.
+  void SetDisplayText(std::wstring text);
   void Paint(HDC dc);
+  // The height the menu's rules gave it, in 96-DPI pixels.
+  int logical_height() const { return logical_height_; }
+  void set_logical_height(int h) { logical_height_ = h; }
 
   TW_BEGIN_MSG_MAP(CLeftMenuItem, fw::CWindow)
     TW_MSG(kWmMenuItemSelectedMsg, OnMenuItemSelected)
@@ -40,6 +45,7 @@ class CLeftMenuItem : public fw::CWindow, public LeftMenuNode {
     TW_MSG(WM_MOUSELEAVE, OnMouseLeave)
     TW_MSG(WM_LBUTTONUP, OnLButtonUp)
     TW_MSG(WM_SETCURSOR, OnSetCursor)
+    TW_MSG(WM_GETOBJECT, OnGetObject)
   TW_END_MSG_MAP()
 
  protected:
@@ -56,10 +62,12 @@ class CLeftMenuItem : public fw::CWindow, public LeftMenuNode {
   LRESULT OnMouseLeave(WPARAM, LPARAM);
   LRESULT OnLButtonUp(WPARAM, LPARAM);
   LRESULT OnSetCursor(WPARAM, LPARAM);
+  LRESULT OnGetObject(WPARAM wp, LPARAM lp);
 
   CLeftMenuBar* bar_;
   std::wstring icon_name_, normal_image_, selected_image_, display_text_;
   int resource_type_ = 2011;
+  int logical_height_ = 0;
   HCURSOR cursor_ = nullptr;
   bool tracking_ = false;
 };
@@ -80,12 +88,29 @@ class CLeftMenuBar : public fw::CWindow, public LeftMenuBarRules {
   bool Owns(const CLeftMenuItem* item) const { return Owns(static_cast<const LeftMenuNode*>(item)); }
   CLeftMenuItem* FindItem(const std::u16string& name) const;
   void Paint(HDC dc);
+  // The skin's figures are for 96 DPI; set before Create, or later to lay
+  // the items out again.
+  void SetDpi(UINT dpi);
+  UINT dpi() const { return dpi_; }
+  int Scaled(int px) const { return fw::Scale(px, dpi_); }
+  // The items the keyboard walks through, top to bottom: the top-level
+  // items and the sub-items of the open one.
+  std::vector<CLeftMenuItem*> VisibleItems() const;
+  // The item the keyboard is on (drawn with a focus rectangle while the
+  // bar has the focus); null before the bar first had it.
+  CLeftMenuItem* focus_item() const { return focus_; }
+  bool ShowsFocusOn(const CLeftMenuItem* item) const;
 
   TW_BEGIN_MSG_MAP(CLeftMenuBar, fw::CWindow)
     TW_MSG(kWmMenuItemSelectedMsg, OnMenuItemSelected)
     TW_MSG(kWmMenuBarRelayoutMsg, OnRelayout)
     TW_MSG(WM_PAINT, OnPaint)
     TW_MSG(WM_ERASEBKGND, OnEraseBkgnd)
+    TW_MSG(WM_GETDLGCODE, OnGetDlgCode)
+    TW_MSG(WM_KEYDOWN, OnKeyDown)
+    TW_MSG(WM_SETFOCUS, OnFocus)
+    TW_MSG(WM_KILLFOCUS, OnFocus)
+    TW_MSG(WM_GETOBJECT, OnGetObject)
   TW_END_MSG_MAP()
 
  protected:
@@ -99,8 +124,15 @@ class CLeftMenuBar : public fw::CWindow, public LeftMenuBarRules {
   LRESULT OnRelayout(WPARAM wp, LPARAM);
   LRESULT OnPaint(WPARAM, LPARAM);
   LRESULT OnEraseBkgnd(WPARAM, LPARAM) { return 1; }
+  LRESULT OnGetDlgCode(WPARAM, LPARAM lp);
+  LRESULT OnKeyDown(WPARAM wp, LPARAM);
+  LRESULT OnFocus(WPARAM, LPARAM);
+  LRESULT OnGetObject(WPARAM wp, LPARAM lp);
+  void MoveFocus(CLeftMenuItem* to);
 
   std::vector<std::unique_ptr<CLeftMenuItem>> items_;
+  UINT dpi_ = fw::kBaseDpi;
+  CLeftMenuItem* focus_ = nullptr;
 };
 
 }  // namespace tw::ui

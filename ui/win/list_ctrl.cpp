@@ -1,5 +1,6 @@
 #include "ui/win/list_ctrl.h"
 
+#include "framework/dpi.h"
 #include "ui/win/memory_dc.h"
 
 namespace tw::ui {
@@ -7,6 +8,11 @@ namespace {
 
 constexpr COLORREF kSelectedFill = RGB(204, 225, 252);
 constexpr COLORREF kGrid = RGB(225, 225, 245);
+constexpr int kIconColumn = 24;
+constexpr size_t kCellTipMaxChars = 1023;
+
+// A location keeps its drive and its file name when cut: the middle goes.
+bool LooksLikePath(const std::wstring& t) { return t.find(L'\\') != std::wstring::npos; }
 
 }  // namespace
 
@@ -19,6 +25,11 @@ CMyHeaderCtrl::CMyHeaderCtrl()
       pressed_(fw::LoadBitmapResource(156)) {}
 
 bool CMyHeaderCtrl::Attach(HWND header) { return SubclassWindow(header); }
+
+void CMyHeaderCtrl::SetDpi(UINT dpi) {
+  dpi_ = dpi;
+  font_.SetDpi(dpi);
+}
 
 std::vector<Rect> CMyHeaderCtrl::ColumnRects() const {
   std::vector<Rect> out;
@@ -35,8 +46,8 @@ LRESULT CMyHeaderCtrl::OnLayout(WPARAM, LPARAM lp) {
   LRESULT r = Default();
   auto* layout = reinterpret_cast<HDLAYOUT*>(lp);
   if (layout && layout->pwpos && layout->prc) {
-    layout->pwpos->cy = kHeaderHeight;
-    layout->prc->top = kHeaderHeight;
+    layout->pwpos->cy = fw::Scale(kHeaderHeight, dpi_);
+    layout->prc->top = fw::Scale(kHeaderHeight, dpi_);
   }
   return r;
 }
@@ -122,7 +133,12 @@ CMyListCtrl::CMyListCtrl() = default;
 bool CMyListCtrl::Attach(HWND list) {
   if (!SubclassWindow(list)) return false;
   ModifyStyle(0, LVS_OWNERDRAWFIXED);
-  if (HWND h = GetHeader()) header_.Attach(h);
+  dpi_ = fw::DpiOf(m_hWnd);
+  font_.SetDpi(dpi_);
+  if (HWND h = GetHeader()) {
+    header_.Attach(h);
+    header_.SetDpi(dpi_);
+  }
   if (tooltip_.CreateFor(m_hWnd)) {
     // The list view's own tooltips would fight ours.
     if (HWND own = reinterpret_cast<HWND>(SendMessageW(LVM_GETTOOLTIPS))) ::SendMessageW(own, TTM_ACTIVATE, FALSE, 0);
@@ -140,7 +156,7 @@ bool CMyListCtrl::Attach(HWND list) {
 }
 
 void CMyListCtrl::SetRowHeight() {
-  row_height_ = kListRowHeight;
+  row_height_ = fw::Scale(kListRowHeight, dpi_);
   RECT r = GetWindowRect();
   WINDOWPOS wp{};
   wp.hwnd = m_hWnd;
@@ -181,7 +197,7 @@ LRESULT CMyListCtrl::OnDrawItem(WPARAM, LPARAM lp) {
       dc.FillSolidRect(fill, kSelectedFill);
     }
     if (c == 0) {
-      RECT icon_area{0, dis->rcItem.top, 24, dis->rcItem.bottom};
+      RECT icon_area{0, dis->rcItem.top, fw::Scale(kIconColumn, dpi_), dis->rcItem.bottom};
       dc.FillSolidRect(icon_area, RGB(255, 255, 255));
       if (icons_) {
         LVITEMW it{};
@@ -193,8 +209,17 @@ LRESULT CMyListCtrl::OnDrawItem(WPARAM, LPARAM lp) {
     }
     RECT tr = cell;
     int dy = ((cell.bottom - cell.top) - tm.tmHeight) / 2;
-    ::OffsetRect(&tr, c == 0 ? 10 : 5, dy);
-    dc.DrawTextW(GetItemText(item, c), &tr, text_format_);
+    const int inset = fw::Scale(c == 0 ? 10 : 5, dpi_);
+    ::OffsetRect(&tr, inset, dy);
+    const std::wstring text = GetItemText(item, c);
+    if (dc.GetTextExtent(text).cx <= (cell.right - cell.left) - 2 * inset) {
+      dc.DrawTextW(text, &tr, text_format_);
+    } else {
+      // Cut: from its start, with an ellipsis (a path loses its middle).
+      tr.right = cell.right - inset / 2;
+      dc.DrawTextW(text, &tr,
+                   DT_LEFT | DT_SINGLELINE | DT_NOPREFIX | (LooksLikePath(text) ? DT_PATH_ELLIPSIS : DT_END_ELLIPSIS));
+    }
     if (report) {
       if (c > 0) dc.Line(cell.left, cell.top, cell.left, cell.bottom, kGrid);
       dc.Line(cell.left, cell.bottom - 1, cell.right, cell.bottom - 1, kGrid);
@@ -238,9 +263,34 @@ bool CMyListCtrl::HitLabel(POINT p, int* item, int* column) const {
   return true;
 }
 
+bool CMyListCtrl::CellTextFits(int item, int column) const {
+  RECT cell{};
+  if (!GetSubItemRect(item, column, LVIR_LABEL, &cell)) return true;
+  HDC screen = ::GetDC(m_hWnd);
+  HGDIOBJ old = ::SelectObject(screen, static_cast<HFONT>(font_));
+  const std::wstring text = GetItemText(item, column);
+  SIZE ext{};
+  ::GetTextExtentPoint32W(screen, text.c_str(), static_cast<int>(text.size()), &ext);
+  ::SelectObject(screen, old);
+  ::ReleaseDC(m_hWnd, screen);
+  const int inset = fw::Scale(column == 0 ? 10 : 5, dpi_);
+  return ext.cx <= (cell.right - cell.left) - 2 * inset;
+}
+
+LRESULT CMyListCtrl::OnDpiChanged(WPARAM wp, LPARAM) {
+  dpi_ = wp ? static_cast<UINT>(wp) : fw::DpiOf(m_hWnd);
+  font_.SetDpi(dpi_);
+  header_.SetDpi(dpi_);
+  SetRowHeight();
+  Invalidate();
+  SetMsgHandled(false);
+  return 0;
+}
+
 std::wstring CMyListCtrl::TooltipTextAt(POINT p) const {
   int item = -1, column = -1;
   if (!HitLabel(p, &item, &column)) return {};
+  if (!CellTextFits(item, column)) return GetItemText(item, column);
   std::u16string t = ListTooltipText(true, column, static_cast<uintptr_t>(GetItemData(item)));
   return std::wstring(t.begin(), t.end());
 }
@@ -282,10 +332,10 @@ LRESULT CMyListCtrl::OnNotify(WPARAM, LPARAM lp) {
   // Where the pointer was last seen over the list: the tooltip asks right
   // after a relayed move.
   std::wstring text = TooltipTextAt(last_pointer_);
-  if (text.size() > kTooltipMaxChars) text.resize(kTooltipMaxChars);
+  if (text.size() > kCellTipMaxChars) text.resize(kCellTipMaxChars);
   if (nm->code == TTN_GETDISPINFOW) {
     auto* di = reinterpret_cast<NMTTDISPINFOW*>(lp);
-    lstrcpynW(tip_buffer_, text.c_str(), static_cast<int>(kTooltipMaxChars + 1));
+    lstrcpynW(tip_buffer_, text.c_str(), static_cast<int>(kCellTipMaxChars + 1));
     di->lpszText = tip_buffer_;
   } else {
     auto* di = reinterpret_cast<NMTTDISPINFOA*>(lp);

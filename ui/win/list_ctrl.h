@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "framework/controls.h"
+#include "framework/dpi.h"
 #include "framework/gdi.h"
 #include "ui/layout/controls.h"
 #include "ui/win/auto_font.h"
@@ -15,6 +16,8 @@ class CMyHeaderCtrl : public fw::CHeaderCtrl {
   CMyHeaderCtrl();
   bool Attach(HWND header);
   const HeaderPointer& pointer() const { return pointer_; }
+  // The header's height is 34 pixels at 96 DPI.
+  void SetDpi(UINT dpi);
   std::vector<Rect> ColumnRects() const;
   void Paint(HDC dc);
 
@@ -40,6 +43,7 @@ class CMyHeaderCtrl : public fw::CHeaderCtrl {
   LRESULT OnLButtonUp(WPARAM, LPARAM);
 
   HeaderPointer pointer_;
+  UINT dpi_ = 96;
   fw::CBitmap background_, edges_, hovered_, pressed_;
   CAutoFont font_;
 };
@@ -57,7 +61,10 @@ class CMyListCtrl : public fw::CListViewCtrl {
   CAutoFont& font() { return font_; }
   fw::CToolTipCtrl& tooltip() { return tooltip_; }
   // What the tooltip shows for a point in client coordinates.
+  // A cell too narrow for its text names the whole text.
   std::wstring TooltipTextAt(POINT p) const;
+  // True when the cell's text is drawn whole (no ellipsis).
+  bool CellTextFits(int item, int column) const;
   int last_click_item() const { return last_click_item_; }
   int last_click_column() const { return last_click_column_; }
 
@@ -69,6 +76,7 @@ class CMyListCtrl : public fw::CListViewCtrl {
     TW_MSG(WM_MOUSEMOVE, OnMouseMove)
     TW_MSG(WM_LBUTTONDOWN, OnLButtonDown)
     TW_MSG(WM_NOTIFY, OnNotify)
+    TW_MSG(WM_DPICHANGED_AFTERPARENT, OnDpiChanged)
   TW_END_MSG_MAP()
 
  private:
@@ -80,18 +88,23 @@ class CMyListCtrl : public fw::CListViewCtrl {
   LRESULT OnMouseMove(WPARAM, LPARAM lp);
   LRESULT OnLButtonDown(WPARAM, LPARAM lp);
   LRESULT OnNotify(WPARAM, LPARAM lp);
+  // wParam: the new DPI (0: the window's).
+  LRESULT OnDpiChanged(WPARAM wp, LPARAM);
+  // Where a cell's text goes: the cell less its inset.
+  RECT TextRect(int item, int column) const;
   bool HitLabel(POINT p, int* item, int* column) const;
 
   CMyHeaderCtrl header_;
   int row_height_ = 0;
+  UINT dpi_ = 96;
   HIMAGELIST icons_ = nullptr;
   CAutoFont font_;
   UINT text_format_ = DT_CENTER;
   fw::CToolTipCtrl tooltip_;
   int tip_item_ = -1, tip_column_ = -1;
   POINT last_pointer_{-1, -1};
-  wchar_t tip_buffer_[kTooltipMaxChars + 1] = {};
-  char tip_buffer_ansi_[2 * kTooltipMaxChars + 2] = {};
+  wchar_t tip_buffer_[1024] = {};
+  char tip_buffer_ansi_[2048] = {};
   int last_click_item_ = -1, last_click_column_ = -1;
 };
 

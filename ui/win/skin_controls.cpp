@@ -1,5 +1,6 @@
 #include "ui/win/skin_controls.h"
 
+#include "framework/dpi.h"
 #include "ui/win/memory_dc.h"
 
 namespace tw::ui {
@@ -21,6 +22,8 @@ bool CButtonEx::Attach(HWND button) {
 }
 
 bool CButtonEx::LoadStateImages(UINT bitmap_id, HINSTANCE inst) {
+  strip_id_ = bitmap_id;
+  strip_inst_ = inst;
   fw::CBitmap strip(fw::LoadBitmapResource(bitmap_id, inst));
   have_images_ = false;
   for (auto& b : images_) b.DeleteObject();
@@ -76,14 +79,48 @@ void CButtonEx::Draw(HDC target, const RECT& rc, ButtonLook look) {
   dc.SetTextColor(look == ButtonLook::kDisabled ? RGB(192, 192, 192) : font_.text_colour());
   RECT tr = rc;
   dc.DrawTextW(GetWindowText(), &tr, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+  if (focused_) {
+    RECT f{inner.left + 1, inner.top + 1, inner.right - 1, inner.bottom - 1};
+    dc.SetTextColor(RGB(0, 0, 0));
+    ::SetBkColor(dc, RGB(255, 255, 255));
+    ::DrawFocusRect(dc, &f);
+  }
 }
 
 LRESULT CButtonEx::OnDrawItem(WPARAM, LPARAM lp) {
   auto* dis = reinterpret_cast<DRAWITEMSTRUCT*>(lp);
   ButtonLook look = ChooseButtonLook((dis->itemState & ODS_DISABLED) != 0, (dis->itemState & ODS_SELECTED) != 0,
                                      hover_.hover());
+  focused_ = (dis->itemState & ODS_FOCUS) && !(dis->itemState & ODS_NOFOCUSRECT);
   Draw(dis->hDC, dis->rcItem, look);
+  focused_ = false;
   return TRUE;
+}
+
+LRESULT CButtonEx::OnGetDlgCode(WPARAM, LPARAM lp) {
+  // Enter on the focused button presses it, as on a standard push button
+  // (an owner-drawn one would otherwise send the dialog's default command).
+  LRESULT code = Default();
+  if (auto* m = reinterpret_cast<const MSG*>(lp); m && m->message == WM_KEYDOWN && m->wParam == VK_RETURN)
+    code |= DLGC_WANTMESSAGE;
+  return code;
+}
+
+LRESULT CButtonEx::OnKeyDown(WPARAM wp, LPARAM) {
+  if (wp != VK_RETURN || !IsWindowEnabled()) {
+    SetMsgHandled(false);
+    return 0;
+  }
+  ::SendMessageW(GetParent(), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(m_hWnd), BN_CLICKED),
+                 reinterpret_cast<LPARAM>(m_hWnd));
+  return 0;
+}
+
+LRESULT CButtonEx::OnDpiChanged(WPARAM wp, LPARAM) {
+  font_.SetDpi(wp ? static_cast<UINT>(wp) : fw::DpiOf(m_hWnd));
+  if (strip_id_) LoadStateImages(strip_id_, strip_inst_);
+  SetMsgHandled(false);
+  return 0;
 }
 
 LRESULT CButtonEx::OnMouseMove(WPARAM, LPARAM) {
@@ -166,7 +203,9 @@ void CHeaderTitle::Paint(HDC target) {
   CMemoryDC dc(target, &rc);
   ::FillRect(dc, &rc, white_);
   dc.SetBkMode(TRANSPARENT);
-  RECT title{20, 15, 500, 200};
+  const UINT dpi = fw::DpiOf(m_hWnd);
+  auto px = [dpi](int v) { return fw::Scale(v, dpi); };
+  RECT title{px(20), px(15), px(500), px(200)};
   dc.DrawTextW(title_, &title, DT_LEFT | DT_WORDBREAK);
   LOGFONTW lf{};
   ::GetObjectW(::GetStockObject(DEFAULT_GUI_FONT), sizeof lf, &lf);
@@ -174,10 +213,10 @@ void CHeaderTitle::Paint(HDC target) {
   fw::CFont gui(::CreateFontIndirectW(&lf));
   {
     fw::CSelect sel(dc, gui);
-    RECT sub{45, 35, 500, 200};
+    RECT sub{px(45), px(35), px(500), px(200)};
     dc.DrawTextW(subtitle_, &sub, DT_LEFT | DT_WORDBREAK);
   }
-  if (icon_) ::DrawIconEx(dc, rc.right - 60, rc.top + 10, icon_, 0, 0, 0, nullptr, DI_NORMAL);
+  if (icon_) ::DrawIconEx(dc, rc.right - px(60), rc.top + px(10), icon_, 0, 0, 0, nullptr, DI_NORMAL);
 }
 
 LRESULT CHeaderTitle::OnPaint(WPARAM, LPARAM) {

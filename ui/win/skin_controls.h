@@ -4,6 +4,7 @@
 #include <string>
 
 #include "framework/controls.h"
+#include "framework/dpi.h"
 #include "ui/layout/controls.h"
 #include "ui/win/auto_font.h"
 
@@ -32,10 +33,16 @@ class CButtonEx : public fw::CButton {
     TW_MSG(WM_MOUSEHOVER, OnMouseHover)
     TW_MSG(WM_MOUSELEAVE, OnMouseLeave)
     TW_MSG(WM_ERASEBKGND, OnEraseBkgnd)
+    TW_MSG(WM_GETDLGCODE, OnGetDlgCode)
+    TW_MSG(WM_KEYDOWN, OnKeyDown)
+    TW_MSG(WM_DPICHANGED_AFTERPARENT, OnDpiChanged)
   TW_END_MSG_MAP()
 
  private:
   LRESULT OnDrawItem(WPARAM, LPARAM lp);
+  LRESULT OnGetDlgCode(WPARAM, LPARAM lp);
+  LRESULT OnKeyDown(WPARAM wp, LPARAM);
+  LRESULT OnDpiChanged(WPARAM wp, LPARAM);  // wParam: the new DPI (0: the window's)
   LRESULT OnMouseMove(WPARAM, LPARAM);
   LRESULT OnMouseHover(WPARAM, LPARAM);
   LRESULT OnMouseLeave(WPARAM, LPARAM);
@@ -43,6 +50,9 @@ class CButtonEx : public fw::CButton {
 
   fw::CBitmap images_[4];  // indexed by ButtonLook
   bool have_images_ = false;
+  bool focused_ = false;  // while drawing
+  UINT strip_id_ = 0;
+  HINSTANCE strip_inst_ = nullptr;
   ButtonMargins margins_;
   CAutoFont font_;
   HoverTracker hover_;
@@ -79,6 +89,7 @@ class CHeaderTitle : public fw::CStatic {
   void SetIcon(HICON icon);
   const std::wstring& title() const { return title_; }
   const std::wstring& subtitle() const { return subtitle_; }
+  HICON icon() const { return icon_; }
   void Paint(HDC dc);
 
   TW_BEGIN_MSG_MAP(CHeaderTitle, fw::CStatic)

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "framework/dpi.h"
 #include "framework/gdi.h"
 #include "ui/win/memory_dc.h"
 
@@ -22,7 +23,10 @@ bool CSkinScrollBar::Create(HWND parent, const RECT& rc, DWORD style, UINT id) {
 void CSkinScrollBar::SetSkin(HBITMAP skin) {
   skin_ = skin;
   SIZE s = fw::GetBitmapSize(skin);
-  if (s.cx / 9 > 0) logic_.SetCell(s.cx / 9);
+  if (s.cx / 9 > 0) {
+    src_cell_ = s.cx / 9;
+    logic_.SetCell(fw::Scale(src_cell_, m_hWnd ? fw::DpiOf(m_hWnd) : fw::ScreenDpi()));
+  }
   if (!m_hWnd) return;
   RECT r = GetRectInParent();
   int c = logic_.cell();
@@ -116,46 +120,51 @@ void CSkinScrollBar::DrawPartOn(HDC hdc, const BarGeometry& g, ScrollPart part, 
   if (e <= b) return;
   RECT r = SpanRect(b, e);
   fw::CDCHandle dc(hdc);
-  int cell = logic_.cell();
+  // Source figures in the skin's pixels, drawn at the bar's (scaled) size.
+  const int cell = logic_.cell(), src = src_cell_;
+  auto to_src = [&](int n) { return std::max(::MulDiv(n, src, cell), 1); };
   int col = SkinColumn(logic_.vertical(), part);
-  int sx = col * cell, sy = row * cell;
+  int sx = col * src, sy = row * src;
   int w = r.right - r.left, h = r.bottom - r.top;
   if (part != kPartThumb) {
-    dc.DrawBitmap(skin_, r.left, r.top, w, h, sx, sy, cell, cell);
+    dc.DrawBitmap(skin_, r.left, r.top, w, h, sx, sy, src, src);
     return;
   }
   // The thumb: 3-pixel caps from the cell's ends, the middle tiled.
   int len = e - b;
-  int cap = std::min(kThumbCap, len / 2);
-  int mid_src = std::max(cell - 2 * kThumbCap, 1);
+  int cap = std::min(::MulDiv(kThumbCap, cell, src), len / 2);
+  int cap_src = std::min(to_src(cap), kThumbCap);
+  int mid_src = std::max(src - 2 * kThumbCap, 1);
+  int mid = std::max(::MulDiv(mid_src, cell, src), 1);
   if (logic_.vertical()) {
-    dc.DrawBitmap(skin_, r.left, r.top, w, cap, sx, sy, cell, cap);
-    for (int y = r.top + cap; y < r.bottom - cap; y += mid_src) {
-      int n = std::min<int>(mid_src, r.bottom - cap - y);
-      dc.DrawBitmap(skin_, r.left, y, w, n, sx, sy + kThumbCap, cell, n);
+    dc.DrawBitmap(skin_, r.left, r.top, w, cap, sx, sy, src, cap_src);
+    for (int y = r.top + cap; y < r.bottom - cap; y += mid) {
+      int n = std::min<int>(mid, r.bottom - cap - y);
+      dc.DrawBitmap(skin_, r.left, y, w, n, sx, sy + kThumbCap, src, to_src(n));
     }
-    dc.DrawBitmap(skin_, r.left, r.bottom - cap, w, cap, sx, sy + cell - cap, cell, cap);
+    dc.DrawBitmap(skin_, r.left, r.bottom - cap, w, cap, sx, sy + src - cap_src, src, cap_src);
   } else {
-    dc.DrawBitmap(skin_, r.left, r.top, cap, h, sx, sy, cap, cell);
-    for (int x = r.left + cap; x < r.right - cap; x += mid_src) {
-      int n = std::min<int>(mid_src, r.right - cap - x);
-      dc.DrawBitmap(skin_, x, r.top, n, h, sx + kThumbCap, sy, n, cell);
+    dc.DrawBitmap(skin_, r.left, r.top, cap, h, sx, sy, cap_src, src);
+    for (int x = r.left + cap; x < r.right - cap; x += mid) {
+      int n = std::min<int>(mid, r.right - cap - x);
+      dc.DrawBitmap(skin_, x, r.top, n, h, sx + kThumbCap, sy, to_src(n), src);
     }
-    dc.DrawBitmap(skin_, r.right - cap, r.top, cap, h, sx + cell - cap, sy, cap, cell);
+    dc.DrawBitmap(skin_, r.right - cap, r.top, cap, h, sx + src - cap_src, sy, cap_src, src);
   }
 }
 
 void CSkinScrollBar::DrawTrackOn(HDC hdc, const BarGeometry& g, SkinRow thumb_row) {
   if (!skin_) return;
   fw::CDCHandle dc(hdc);
-  int cell = logic_.cell();
-  int sx = (logic_.vertical() ? kSkinTrackColumnV : kSkinTrackColumnH) * cell;
+  const int cell = logic_.cell(), src = src_cell_;
+  int sx = (logic_.vertical() ? kSkinTrackColumnV : kSkinTrackColumnH) * src;
   int tb = g.arrow, te = g.length - g.arrow;
   for (int p = tb; p < te; p += cell) {
     int n = std::min(cell, te - p);
+    int n_src = std::max(::MulDiv(n, src, cell), 1);
     RECT r = SpanRect(p, p + n);
-    if (logic_.vertical()) dc.DrawBitmap(skin_, r.left, r.top, r.right - r.left, n, sx, 0, cell, n);
-    else dc.DrawBitmap(skin_, r.left, r.top, n, r.bottom - r.top, sx, 0, n, cell);
+    if (logic_.vertical()) dc.DrawBitmap(skin_, r.left, r.top, r.right - r.left, n, sx, 0, src, n_src);
+    else dc.DrawBitmap(skin_, r.left, r.top, n, r.bottom - r.top, sx, 0, n_src, src);
   }
   if (g.thumb > 0) DrawPartOn(hdc, g, kPartThumb, thumb_row);
 }
@@ -210,7 +219,7 @@ CSkinScrollWnd* WrapWithSkinScrollBars(HWND window, HBITMAP skin) {
   auto* frame = new CSkinScrollWnd();
   SIZE ss = fw::GetBitmapSize(skin);
   frame->skin_ = skin;
-  if (ss.cx / 9 > 0) frame->cell_ = ss.cx / 9;
+  if (ss.cx / 9 > 0) frame->cell_ = fw::Scale(ss.cx / 9, fw::DpiOf(window));
   HWND parent = ::GetParent(window);
   RECT rc{};
   ::GetWindowRect(window, &rc);
@@ -220,7 +229,8 @@ CSkinScrollWnd* WrapWithSkinScrollBars(HWND window, HBITMAP skin) {
   LONG_PTR style = ::GetWindowLongPtrW(window, GWL_STYLE);
   LONG_PTR ex = ::GetWindowLongPtrW(window, GWL_EXSTYLE);
   DWORD frame_style = WS_CHILD | WS_CLIPCHILDREN;
-  DWORD frame_ex = 0;
+  // The dialog's Tab goes on through the frame and its clip to the window.
+  DWORD frame_ex = WS_EX_CONTROLPARENT;
   RECT inner{0, 0, rc.right - rc.left, rc.bottom - rc.top};
   if (style & WS_BORDER) {
     frame_style |= WS_BORDER;
@@ -242,8 +252,11 @@ CSkinScrollWnd* WrapWithSkinScrollBars(HWND window, HBITMAP skin) {
     delete frame;
     return nullptr;
   }
+  // The frame takes the window's place in the tab order.
+  ::SetWindowPos(frame->m_hWnd, window, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   frame->clip_.forward_to = parent;
-  frame->clip_.Create(frame->m_hWnd, inner, L"LIMIT", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, kClipWindowId);
+  frame->clip_.Create(frame->m_hWnd, inner, L"LIMIT", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT,
+                      kClipWindowId);
   int c = frame->cell_;
   frame->hbar_.Create(frame->m_hWnd, RECT{0, inner.bottom - c, inner.right, inner.bottom}, 0, kHorzBarId);
   frame->vbar_.Create(frame->m_hWnd, RECT{inner.right - c, 0, inner.right, inner.bottom}, SBS_VERT, kVertBarId);

@@ -66,6 +66,7 @@ class CSkinScrollBar : public fw::CWindow, private ScrollBarHost {
 
   ScrollBarLogic logic_;
   HBITMAP skin_ = nullptr;
+  int src_cell_ = 16;  // the skin's cell; the bar's is scaled to its DPI
 };
 
 class CSkinScrollWnd : public fw::CWindow {

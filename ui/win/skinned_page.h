@@ -14,6 +14,9 @@ class CSkinnedPage : public fw::CDialog {
   CSkinnedPage(UINT template_id, UINT background_bitmap);
 
   BOOL OnInitDialog() override;
+  // Lays the page out again at `dpi` and tells its controls
+  // (WM_DPICHANGED_AFTERPARENT), as the system does for a moved window.
+  virtual void ApplyDpi(UINT dpi);
   // A page is never ended by Enter or Esc.
   void OnOK() override {}
   void OnCancel() override {}
@@ -31,6 +34,7 @@ class CSkinnedPage : public fw::CDialog {
   LRESULT OnEraseBkgnd(WPARAM wp, LPARAM);
   // Labels are drawn transparent over the page background.
   LRESULT OnCtlColorStatic(WPARAM wp, LPARAM);
+  void PlaceControls(UINT dpi);
   UINT background_;
 };
 

@@ -19,6 +19,12 @@ int Slot(CaptionButton b) {
 
 RECT ToRect(const Rect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
 
+Rect ScaleRect(const Rect& r, UINT dpi) {
+  return Rect{fw::Scale(r.left, dpi), fw::Scale(r.top, dpi), fw::Scale(r.right, dpi), fw::Scale(r.bottom, dpi)};
+}
+
+int Unscale(int px, UINT dpi) { return ::MulDiv(px, fw::kBaseDpi, static_cast<int>(dpi)); }
+
 }  // namespace
 
 CTitleBarDlg::CTitleBarDlg(UINT template_id, HINSTANCE inst)
@@ -57,6 +63,7 @@ CaptionImage CTitleBarDlg::image_of(CaptionButton b) const {
 
 BOOL CTitleBarDlg::OnInitDialog() {
   BOOL r = fw::CDialog::OnInitDialog();
+  dpi_ = fw::DpiOf(m_hWnd);
   SendMessageW(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big_icon_));
   SendMessageW(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small_icon_));
   tray_ = NOTIFYICONDATAW{};
@@ -71,8 +78,13 @@ BOOL CTitleBarDlg::OnInitDialog() {
 }
 
 CaptionRects CTitleBarDlg::WindowRects() const {
+  // The skin's rules are in 96-DPI pixels.
   RECT wr = GetWindowRect();
-  return ComputeCaptionRects(wr.right - wr.left, ::GetSystemMetrics(SM_CXFRAME), button_top_);
+  CaptionRects r =
+      ComputeCaptionRects(Unscale(wr.right - wr.left, dpi_), ::GetSystemMetrics(SM_CXFRAME), button_top_);
+  if (dpi_ == fw::kBaseDpi) return r;
+  return CaptionRects{ScaleRect(r.close, dpi_), ScaleRect(r.minimize, dpi_), ScaleRect(r.menu, dpi_),
+                      ScaleRect(r.icon, dpi_)};
 }
 
 void CTitleBarDlg::UpdateCaptionRects() {
@@ -94,8 +106,8 @@ void CTitleBarDlg::DrawCaptionButtons() {
     HBITMAP bmp = bitmaps_[b][static_cast<int>(images_[b])];
     SIZE s = fw::GetBitmapSize(bmp);
     const Rect& rc = *rects[b];
-    // Unscaled: the rectangle and the bitmap may differ by a pixel.
-    dc.DrawBitmapKeyed(bmp, rc.left, rc.top, s.cx, s.cy, 0, 0, s.cx, s.cy, kButtonKey);
+    // The bitmap at its scaled size: the rectangle and the bitmap may differ by a pixel.
+    dc.DrawBitmapKeyed(bmp, rc.left, rc.top, Scaled(s.cx), Scaled(s.cy), 0, 0, s.cx, s.cy, kButtonKey);
   }
 }
 
@@ -113,8 +125,12 @@ LRESULT CTitleBarDlg::OnEraseBkgnd(HDC hdc) {
     Gdiplus::Graphics g(hdc);
     g.SetSmoothingMode(Gdiplus::SmoothingModeNone);
     g.SetPageUnit(Gdiplus::UnitPixel);
-    g.DrawImage(background_.get(), 0, 0, static_cast<INT>(background_->GetWidth()),
-                static_cast<INT>(background_->GetHeight()));
+    if (dpi_ != fw::kBaseDpi) {
+      g.SetInterpolationMode(Gdiplus::InterpolationModeHighQualityBicubic);
+      g.SetPixelOffsetMode(Gdiplus::PixelOffsetModeHighQuality);
+    }
+    g.DrawImage(background_.get(), 0, 0, Scaled(static_cast<INT>(background_->GetWidth())),
+                Scaled(static_cast<INT>(background_->GetHeight())));
   } else {
     ::FillRect(hdc, &rc, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
   }
@@ -126,9 +142,10 @@ LRESULT CTitleBarDlg::OnEraseBkgnd(HDC hdc) {
     const int bw = bitmap ? static_cast<int>(bitmap->GetWidth()) : 0;
     const int bh = bitmap ? static_cast<int>(bitmap->GetHeight()) : 0;
     std::vector<Point> cut = CornerPixelsToCut(w, h, [&](int x, int y) {
-      if (x < bw && y < bh) {
+      const int ix = Unscale(x, dpi_), iy = Unscale(y, dpi_);
+      if (ix < bw && iy < bh) {
         Gdiplus::Color c;
-        bitmap->GetPixel(x, y, &c);
+        bitmap->GetPixel(ix, iy, &c);
         return c.GetAlpha() == 255 && (c.GetValue() & 0xFFFFFF) == 0xFFFFFF;
       }
       return ::GetPixel(hdc, x, y) == RGB(255, 255, 255);
@@ -150,7 +167,7 @@ LRESULT CTitleBarDlg::OnEraseBkgnd(HDC hdc) {
   for (int b = 0; b < 3; ++b) {
     HBITMAP bmp = bitmaps_[b][0];
     SIZE s = fw::GetBitmapSize(bmp);
-    dc.DrawBitmapKeyed(bmp, rects[b]->left, rects[b]->top, s.cx, s.cy, 0, 0, s.cx, s.cy, kButtonKey);
+    dc.DrawBitmapKeyed(bmp, rects[b]->left, rects[b]->top, Scaled(s.cx), Scaled(s.cy), 0, 0, s.cx, s.cy, kButtonKey);
   }
   return 1;
 }
@@ -241,8 +258,16 @@ bool CTitleBarDlg::ProcessWindowMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT&
       RECT cr = GetClientRect();
       POINT client = screen;
       ::ScreenToClient(m_hWnd, &client);
+      // The drag area is a 96-DPI figure: the rectangles keep their scale, the rest goes back to it.
       Point wp_pt{screen.x - wr.left, screen.y - wr.top};
-      if (IsDragPoint(WindowRects(), wp_pt, Point{client.x, client.y}, cr.right, cr.bottom)) {
+      CaptionRects rects = WindowRects();
+      if (dpi_ != fw::kBaseDpi) {
+        wp_pt = Point{Unscale(wp_pt.x, dpi_), Unscale(wp_pt.y, dpi_)};
+        client = POINT{Unscale(client.x, dpi_), Unscale(client.y, dpi_)};
+        cr = RECT{0, 0, Unscale(cr.right, dpi_), Unscale(cr.bottom, dpi_)};
+        rects = ComputeCaptionRects(Unscale(wr.right - wr.left, dpi_), ::GetSystemMetrics(SM_CXFRAME), button_top_);
+      }
+      if (IsDragPoint(rects, wp_pt, Point{client.x, client.y}, cr.right, cr.bottom)) {
         result = HTCAPTION;
         return true;
       }
@@ -253,10 +278,23 @@ bool CTitleBarDlg::ProcessWindowMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT&
       result = Default();
       if (enforced_width_ != 0) {
         RECT wr = GetWindowRect();
-        SetWindowPos(nullptr, wr.left, wr.top, enforced_width_, enforced_height_,
+        SetWindowPos(nullptr, wr.left, wr.top, Scaled(enforced_width_), Scaled(enforced_height_),
                      SWP_NOZORDER | SWP_NOACTIVATE);
       }
       return true;
+    case WM_DPICHANGED: {
+      // Where the system suggests, then the content at the new scale.
+      dpi_ = LOWORD(wp) ? LOWORD(wp) : fw::kBaseDpi;
+      const RECT* to = reinterpret_cast<const RECT*>(lp);
+      g_region_pending = true;
+      if (to)
+        SetWindowPos(nullptr, to->left, to->top, to->right - to->left, to->bottom - to->top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+      OnDpiChanged(dpi_);
+      ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+      result = 0;
+      return true;
+    }
     case WM_SYSCOMMAND:
       if (IsIgnoredSysCommand(static_cast<unsigned>(wp))) {
         result = 0;

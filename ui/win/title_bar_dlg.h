@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "framework/dialog.h"
+#include "framework/dpi.h"
 #include "framework/gdi.h"
 #include "ui/layout/frame.h"
 
@@ -23,6 +24,7 @@ class CTitleBarDlg : public fw::CDialog {
 
   void SetBackgroundImage(std::unique_ptr<Gdiplus::Image> image);
   Gdiplus::Image* background_image() const { return background_.get(); }
+  // In 96-DPI pixels; the window is scaled to its DPI.
   void SetEnforcedSize(int width, int height) {
     enforced_width_ = width;
     enforced_height_ = height;
@@ -37,6 +39,8 @@ class CTitleBarDlg : public fw::CDialog {
   // builds a second, different frame may ask for it again.
   static void ResetRegionPending();
   static UINT TaskbarCreatedMessage();
+  UINT dpi() const { return dpi_; }
+  int Scaled(int px) const { return fw::Scale(px, dpi_); }
 
   BOOL OnInitDialog() override;
   bool ProcessWindowMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
@@ -44,6 +48,8 @@ class CTitleBarDlg : public fw::CDialog {
  protected:
   // Pops up the frame menu at the cursor; a derived window may replace it.
   virtual void ShowFrameMenu();
+  // The window has moved to a screen of another scale: lay the content out again.
+  virtual void OnDpiChanged(UINT) {}
 
  private:
   LRESULT OnEraseBkgnd(HDC dc);
@@ -57,6 +63,7 @@ class CTitleBarDlg : public fw::CDialog {
   NOTIFYICONDATAW tray_{};
   int button_top_;
   int enforced_width_ = 0, enforced_height_ = 0;
+  UINT dpi_ = fw::kBaseDpi;
   RECT close_rect_{}, minimize_rect_{}, menu_rect_{}, icon_rect_{};
   CaptionImage images_[3] = {CaptionImage::kNormal, CaptionImage::kNormal, CaptionImage::kNormal};
   fw::CBitmap bitmaps_[3][3];  // close, minimise, menu x normal, hover, pressed

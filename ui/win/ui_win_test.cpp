@@ -274,6 +274,20 @@ TEST(ListCtrl, RowHeightHeaderTooltipsAndThumbScrolling) {
   list.GetSubItemRect(0, 0, LVIR_LABEL, &label);
   EXPECT_EQ(list.TooltipTextAt(POINT{label.left + 15, (label.top + label.bottom) / 2}),
             L"Protect the current disk partition table");
+  // A text wider than its cell is cut, and the cell's tooltip gives it whole.
+  const std::wstring path = L"Z:\\tmp\\screenshots\\of\\the\\manager\\backup.img";
+  list.SetItemText(3, 1, path.c_str());
+  list.SendMessageW(LVM_SETCOLUMNWIDTH, 1, 90);
+  EXPECT_FALSE(list.CellTextFits(3, 1));
+  list.GetSubItemRect(3, 1, LVIR_LABEL, &other);
+  EXPECT_EQ(list.TooltipTextAt(POINT{other.left + 10, (other.top + other.bottom) / 2}), path);
+  list.SendMessageW(LVM_SETCOLUMNWIDTH, 0, 40);
+  list.SendMessageW(LVM_SETCOLUMNWIDTH, 1, 350);
+  EXPECT_TRUE(list.CellTextFits(3, 1));
+  list.GetSubItemRect(3, 1, LVIR_LABEL, &other);
+  EXPECT_EQ(list.TooltipTextAt(POINT{other.left + 10, (other.top + other.bottom) / 2}), L"");
+  list.SendMessageW(LVM_SETCOLUMNWIDTH, 0, 300);
+  list.SendMessageW(LVM_SETCOLUMNWIDTH, 1, 300);
 
   // Drawing a row: selected cells in the selection colour, the icon strip
   // white, grid lines along the bottom and between the columns.

@@ -4,7 +4,8 @@
 # BUILD_DIR: the cross build (default build/h-win), with the target
 # snapshot_shots built; OUT_DIR default BUILD_DIR/snapshot-shots.
 # DISPLAY_NUM (default 73) and WINEPREFIX may be set; an Xvfb is started on
-# the display when none runs there.
+# the display when none runs there. TW_SHOT_ONLY limits the screens (their
+# names); with TW_SHOT_RECTS=PREFIX the window rectangles go to PREFIX-LANG.txt.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../../.." && pwd)
 build=${1:-$root/build/h-win}
@@ -27,6 +28,7 @@ trap cleanup EXIT
 
 shot() {  # name, language (en|zh), what
   local name=$1 lang=$2 what=$3 rect=$out/.rect
+  [[ " ${TW_SHOT_ONLY:-$name} " == *" $name "* ]] || return 0
   rm -f "$rect"
   if [ "$lang" = zh ]; then
     LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8 wine "$exe" "$what" "$(winepath -w "$rect")" 3500 &
@@ -38,6 +40,9 @@ shot() {  # name, language (en|zh), what
   sleep 0.3
   if [ -s "$rect" ]; then
     import -display ":$num" -window root -crop "$(cat "$rect")" +repage "$out/$name-$lang.png"
+    if [ -n "${TW_SHOT_RECTS:-}" ]; then
+      wine "$build/app/shots/window_rects.exe" "Z:${TW_SHOT_RECTS//\//\\}-$lang.txt" "$name" || true
+    fi
     echo "$out/$name-$lang.png"
   else
     echo "no window for $name ($lang)" >&2
