@@ -376,6 +376,18 @@ TEST_F(ProtectedComTest, MenuForOneFileTwoFilesAnOrdinaryVolumeAndABackground) {
   DestroyMenu(menu);
   handler->Release();
 
+  // A dropped path longer than the buffer is refused, not cut to name
+  // another item; 259 characters still fit.
+  IShellExtInit* init = nullptr;
+  ASSERT_EQ(CoCreateInstance(kClsidVornickContext, nullptr, CLSCTX_INPROC_SERVER, IID_IShellExtInit,
+                             reinterpret_cast<void**>(&init)),
+            S_OK);
+  DropData too_long({L"P:\\" + std::wstring(257, L'n')});
+  EXPECT_EQ(init->Initialize(nullptr, &too_long, nullptr), HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE));
+  DropData fits({L"P:\\" + std::wstring(256, L'n')});
+  EXPECT_EQ(init->Initialize(nullptr, &fits, nullptr), S_OK);
+  init->Release();
+
   handler = NewHandler({L"C:\\windows\\win.ini"});
   menu = ShellMenu();
   EXPECT_EQ(handler->QueryContextMenu(menu, 0, 100, 200, CMF_DEFAULTONLY), MAKE_HRESULT(0, 0, 10));
