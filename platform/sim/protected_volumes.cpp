@@ -185,10 +185,8 @@ Status ProtectedVolumes::Load(ProtectedState* state) {
 }
 
 Status ProtectedVolumes::Save(const ProtectedState& state) {
-  return Update([&](ProtectedState& s) {
-    s = state;
-    return kOk;
-  });
+  std::string why;
+  return state_.Replace(state, &why);
 }
 
 Status ProtectedVolumes::Update(const std::function<Status(ProtectedState&)>& change) {

@@ -40,12 +40,7 @@ Status SimMachine::Load(MachineState* state) {
 
 Status SimMachine::Save(const MachineState& state) {
   std::string why;
-  Status st = state_.Update(
-      [&](MachineState& s, bool*) {
-        s = state;
-        return kOk;
-      },
-      &why);
+  Status st = state_.Replace(state, &why);
   NoteError(st, why);
   return st;
 }

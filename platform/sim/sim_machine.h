@@ -45,6 +45,7 @@ class SimMachine {
   Status Load(MachineState* state);
   // The same without a copy; the object is never changed in place.
   Status Current(std::shared_ptr<const MachineState>* state);
+  // Writes the whole state, whatever the file held (a damaged one included).
   Status Save(const MachineState& state);
   // Load, change, save as one request. The change returns false to skip the save.
   Status Update(const std::function<bool(MachineState&)>& change);

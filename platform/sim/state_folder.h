@@ -150,6 +150,18 @@ class SharedState {
     return kOk;
   }
 
+  // Writes a whole new state without reading the old one (which may be
+  // damaged: this is how a user starts over).
+  Status Replace(State state, std::string* why) {
+    StateFile::Request request(file_, true);
+    if (!request.ok() || !file_.WriteText(write_(state))) {
+      *why = "cannot write " + file_.path().u8string();
+      return kErrAccessDenied;
+    }
+    current_ = std::make_shared<const State>(std::move(state));
+    return kOk;
+  }
+
   uint64_t PeekGeneration() { return file_.PeekGeneration(); }
   const std::filesystem::path& path() const { return file_.path(); }
 

@@ -49,7 +49,7 @@ extern "C" HRESULT WINAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** o
 }
 
 extern "C" HRESULT WINAPI DllRegisterServer() {
-  return Guarded([&]() -> HRESULT {
+  return tw::shellext::win::Guarded([&]() -> HRESULT {
     SystemLocaleScope locale;
     auto registry = tw::NewWin32Registry();
     HRESULT hr = FromStatus(tw::shellext::RegisterEntries(*registry, ModulePath()));
@@ -65,7 +65,7 @@ extern "C" HRESULT WINAPI DllRegisterServer() {
 }
 
 extern "C" HRESULT WINAPI DllUnregisterServer() {
-  return Guarded([&]() -> HRESULT {
+  return tw::shellext::win::Guarded([&]() -> HRESULT {
     SystemLocaleScope locale;
     auto registry = tw::NewWin32Registry();
     HRESULT hr = FromStatus(tw::shellext::UnregisterEntries(*registry, tw::shellext::EntrySet::kClasses));
