@@ -13,7 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   tw::Handle disk = tw::kInvalidHandle;
   if (tw::OpenSlotDisk(p, 0, &disk) != tw::kOk) return 0;
   {
-    tw::SnapshotManagerModel model(p, disk, 0);  // the product's own branch reservation
+    tw::SnapshotManagerModel model(p, disk, 0);
     model.Open();
     const tw::SnapshotTree& tree = model.tree();
     for (size_t i = 0; i < tree.size(); ++i) {
