@@ -19,7 +19,8 @@ for t in File Component Registry Shortcut Upgrade CustomAction; do
   grep -qx "$t" <<<"$tables" || fail "no $t table"
 done
 mkdir -p "$work/tables"
-msidump -d "$work/tables" "$msi" >/dev/null
+# msidump writes the streams (the icon) into the folder it runs in.
+(cd "$work/tables" && msidump -d . "$msi" >/dev/null)
 files=$(cut -f3 "$work/tables/File.idt" | tail -n +4)
 for f in TarnwickPro.exe PellowenShl.dll tarnwick.exe tarnwickw.exe Tarnwick.chm; do
   grep -q "$f" <<<"$files" || fail "$f is not in the File table"
