@@ -90,9 +90,9 @@ fi
 # time (the main window, the wizard). The Tools page lists images by their
 # location under OUTDIR, so it varies with the folder; the windows taken
 # after a fixed wait (snapshot and shell extension dialogs) catch the caret
-# or a window still opening.
+# or a window still opening, and so do the wizard pages with a text box.
 sums=$ROOT/scripts/shots-96.sums
-varies=" main-tools-en.png main-tools-zh.png "
+varies=" main-tools-en.png main-tools-zh.png wizard-page3-en.png wizard-page3-zh.png wizard-page9-en.png wizard-page9-zh.png "
 if [[ ${TW_SHOT_SUMS:-} == update ]]; then
   {
     echo "# Pixel signatures (ImageMagick %#) of the 96-DPI screenshots: scripts/screenshots.sh"
