@@ -86,7 +86,8 @@ bool CDevicesPage::FollowChanges() {
 int CDevicesPage::ListWidth() const {
   RECT rc{};
   ::GetClientRect(list_.m_hWnd, &rc);
-  return rc.right - rc.left;
+  // The model's column widths are 96-DPI pixels.
+  return ::MulDiv(rc.right - rc.left, fw::kBaseDpi, static_cast<int>(list_.dpi()));
 }
 
 void CDevicesPage::SetCategory(uint32_t category) {
@@ -112,7 +113,7 @@ void CDevicesPage::FillList() {
   header.Detach();
   const auto& columns = model_.columns();
   for (size_t c = 0; c < columns.size(); ++c)
-    list_.InsertColumn(static_cast<int>(c), Tr(columns[c].title).c_str(), columns[c].width);
+    list_.InsertColumn(static_cast<int>(c), Tr(columns[c].title).c_str(), fw::Scale(columns[c].width, list_.dpi()));
   const auto& rows = model_.rows();
   for (size_t r = 0; r < rows.size(); ++r) {
     const DeviceRow& row = rows[r];

@@ -85,7 +85,8 @@ void CLeftMenuItem::ResizeTo(int height) {
   if (!m_hWnd) return;
   logical_height_ = height;
   RECT r = GetRectInParent();
-  SetWindowPos(nullptr, r.left, r.top, r.right - r.left, bar_->Scaled(height), SWP_NOZORDER | SWP_NOACTIVATE);
+  SetWindowPos(nullptr, r.left, r.top, r.right - r.left, bar_->ScaledSpan(logical_top_, height),
+               SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 intptr_t CLeftMenuItem::SendToParent(unsigned msg, LeftMenuNode* item, const char16_t* name) {
@@ -225,7 +226,8 @@ void CLeftMenuBar::SetDpi(UINT dpi) {
     if (!parent) continue;
     size_t n = 0;
     for (CLinkNode* c = parent->First(); c && c != i.get(); c = c->next()) ++n;
-    i->MoveWindow(0, Scaled(SubItemTop(n)), Scaled(kMenuBarWidth), Scaled(kSubItemHeight), TRUE);
+    i->set_logical_top(SubItemTop(n));
+    i->MoveWindow(0, Scaled(SubItemTop(n)), Scaled(kMenuBarWidth), ScaledSpan(SubItemTop(n), kSubItemHeight), TRUE);
   }
   Relayout();
 }
@@ -338,7 +340,8 @@ CLeftMenuItem* CLeftMenuBar::AddMenuItem(const std::u16string& name, const std::
     if (parent->selected()) {
       RECT r = parent->GetRectInParent();
       parent->set_logical_height(parent->ComputedHeight());
-      parent->SetWindowPos(nullptr, r.left, r.top, r.right - r.left, Scaled(parent->ComputedHeight()),
+      parent->SetWindowPos(nullptr, r.left, r.top, r.right - r.left,
+                           ScaledSpan(parent->logical_top(), parent->ComputedHeight()),
                            SWP_NOZORDER | SWP_NOACTIVATE);
     }
     RECT rc{0, Scaled(SubItemTop(n)), Scaled(kMenuBarWidth), Scaled(SubItemTop(n) + kSubItemHeight)};
@@ -347,6 +350,7 @@ CLeftMenuItem* CLeftMenuBar::AddMenuItem(const std::u16string& name, const std::
       return nullptr;
     }
     item->set_logical_height(kSubItemHeight);
+    item->set_logical_top(SubItemTop(n));
     items_.push_back(std::move(item));
     return items_.back().get();
   }
@@ -356,6 +360,7 @@ CLeftMenuItem* CLeftMenuBar::AddMenuItem(const std::u16string& name, const std::
   RECT rc{0, Scaled(y), Scaled(kMenuBarWidth), Scaled(y + kTopItemCreateHeight)};
   if (!item->CreateControl(L"STATIC", m_hWnd, rc, wname.c_str(), style, 0, kLeftMenuControlId)) return nullptr;
   item->set_logical_height(kTopItemCreateHeight);
+  item->set_logical_top(y);
   Append(item.get());
   items_.push_back(std::move(item));
   return items_.back().get();
@@ -364,7 +369,8 @@ CLeftMenuItem* CLeftMenuBar::AddMenuItem(const std::u16string& name, const std::
 void CLeftMenuBar::MoveItem(LeftMenuNode* item, int y, int width, int height) {
   auto* w = static_cast<CLeftMenuItem*>(item);
   w->set_logical_height(height);
-  w->MoveWindow(0, Scaled(y), Scaled(width), Scaled(height), TRUE);
+  w->set_logical_top(y);
+  w->MoveWindow(0, Scaled(y), Scaled(width), ScaledSpan(y, height), TRUE);
 }
 
 int CLeftMenuBar::CurrentHeight(LeftMenuNode* item) {

@@ -35,6 +35,8 @@ class CLeftMenuItem : public fw::CWindow, public LeftMenuNode {
   // The height the menu's rules gave it, in 96-DPI pixels.
   int logical_height() const { return logical_height_; }
   void set_logical_height(int h) { logical_height_ = h; }
+  void set_logical_top(int y) { logical_top_ = y; }
+  int logical_top() const { return logical_top_; }
 
   TW_BEGIN_MSG_MAP(CLeftMenuItem, fw::CWindow)
     TW_MSG(kWmMenuItemSelectedMsg, OnMenuItemSelected)
@@ -67,7 +69,7 @@ class CLeftMenuItem : public fw::CWindow, public LeftMenuNode {
   CLeftMenuBar* bar_;
   std::wstring icon_name_, normal_image_, selected_image_, display_text_;
   int resource_type_ = 2011;
-  int logical_height_ = 0;
+  int logical_height_ = 0, logical_top_ = 0;
   HCURSOR cursor_ = nullptr;
   bool tracking_ = false;
 };
@@ -93,6 +95,8 @@ class CLeftMenuBar : public fw::CWindow, public LeftMenuBarRules {
   void SetDpi(UINT dpi);
   UINT dpi() const { return dpi_; }
   int Scaled(int px) const { return fw::Scale(px, dpi_); }
+  // A span's scaled length, from its scaled ends: neighbours neither overlap nor leave gaps.
+  int ScaledSpan(int from, int length) const { return Scaled(from + length) - Scaled(from); }
   // The items the keyboard walks through, top to bottom: the top-level
   // items and the sub-items of the open one.
   std::vector<CLeftMenuItem*> VisibleItems() const;

@@ -56,6 +56,7 @@ class CMyListCtrl : public fw::CListViewCtrl {
   bool Attach(HWND list);
   void SetRowHeight();
   int row_height() const { return row_height_; }
+  UINT dpi() const { return dpi_; }
   void SetIconList(HIMAGELIST icons) { icons_ = icons; }
   CMyHeaderCtrl& header() { return header_; }
   CAutoFont& font() { return font_; }
