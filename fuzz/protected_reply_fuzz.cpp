@@ -6,7 +6,7 @@
 #include "fuzz/fuzz_machine.h"
 #include "shellext/context_menu_model.h"
 #include "shellext/protected_drive.h"
-#include "shellext/vvfs_contract.h"
+#include "contracts/vvfs_contract.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   tw::fuzzing::FuzzInput in(data, size);
