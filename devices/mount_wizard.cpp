@@ -126,22 +126,34 @@ bool MountWizard::Finish() {
 
 namespace {
 DeviceRecord IscsiRecord(const Platform& p, const WizardData& data, uint8_t slot);
+
+// Plugs the record `build` makes for a free slot. Another program may take
+// that slot first: the driver then answers busy, and the next free one is
+// tried. When none is left the user is told `no_slot` and `*told` is set.
+template <typename Build>
+Status PlugIntoFreeSlot(MountContext& ctx, bool iscsi, const char16_t* no_slot, bool* told, Build build) {
+  *told = false;
+  Status st = kStatusDeviceBusy;
+  for (int attempt = 0; attempt < kSlotCount && st == kStatusDeviceBusy; ++attempt) {
+    int slot = ctx.bus.FindFreeSlot(iscsi);
+    if (slot < 0) {
+      ctx.platform.prompter->ShowMessage(no_slot, kAppTitle, kMbOk);
+      *told = true;
+      return kMinusOne;
+    }
+    st = ctx.bus.PlugDevice(build(static_cast<uint8_t>(slot)));
+    if (st == kOk) ctx.plugged_slot = slot;
+  }
+  return st;
+}
 }  // namespace
 
 Status MountIscsiDevice(MountContext& ctx, const WizardData& data) {
   const Platform& p = ctx.platform;
-  // Another program may take the free slot first: the driver then answers
-  // busy, and the next free one is tried.
-  Status st = kStatusDeviceBusy;
-  for (int attempt = 0; attempt < kSlotCount && st == kStatusDeviceBusy; ++attempt) {
-    int slot = ctx.bus.FindFreeSlot(true);
-    if (slot < 0) {
-      p.prompter->ShowMessage(u"Device commuication error.", kAppTitle, kMbOk);
-      return kMinusOne;
-    }
-    st = ctx.bus.PlugDevice(IscsiRecord(p, data, static_cast<uint8_t>(slot)));
-    if (st == kOk) ctx.plugged_slot = slot;
-  }
+  bool told;
+  Status st = PlugIntoFreeSlot(ctx, true, u"Device commuication error.", &told,
+                               [&](uint8_t slot) { return IscsiRecord(p, data, slot); });
+  if (told) return st;
   if (st != kOk) {
     p.prompter->ShowMessage(Format(u"Can not mount this device! %x", {st}), kAppTitle, kMbOk);
     return st;
@@ -176,22 +188,14 @@ Status RunMountWizard(MountContext& ctx, int start_page, uint32_t type) {
   if (t == kTypeVirtualFolder) return MountVirtualFolder(p, ctx.bus, wizard.data, ctx.refresh);
   if (t >= kTypeIscsiDisk && t <= kTypePrivateIscsiDisk) return MountIscsiDevice(ctx, wizard.data);
   if (t < kImageDisk || t > kCdBurner) return kOk;
-  // As for iSCSI: a slot another program took first is skipped.
-  Status st = kStatusDeviceBusy;
-  for (int attempt = 0; attempt < kSlotCount && st == kStatusDeviceBusy; ++attempt) {
-    int slot = ctx.bus.FindFreeSlot(false);
-    if (slot < 0) {
-      p.prompter->ShowMessage(u"No device left!", kAppTitle, kMbOk);
-      return kMinusOne;
-    }
-    uint8_t s = static_cast<uint8_t>(slot);
-    DeviceRecord r = t == kImageDisk ? BuildImageDiskRecord(wizard.image, s, *p.code_page)
-                   : t == kVhdDisk   ? BuildImageDiskRecord(wizard.vhd, s, *p.code_page)
-                   : t == kCdRom     ? BuildCdRecord(wizard.cd, s)
-                                     : BuildBurnerRecord(wizard.burner, s);
-    st = ctx.bus.PlugDevice(r);
-    if (st == kOk) ctx.plugged_slot = slot;
-  }
+  bool told;
+  Status st = PlugIntoFreeSlot(ctx, false, u"No device left!", &told, [&](uint8_t s) {
+    return t == kImageDisk ? BuildImageDiskRecord(wizard.image, s, *p.code_page)
+         : t == kVhdDisk   ? BuildImageDiskRecord(wizard.vhd, s, *p.code_page)
+         : t == kCdRom     ? BuildCdRecord(wizard.cd, s)
+                           : BuildBurnerRecord(wizard.burner, s);
+  });
+  if (told) return st;
   if (st == kOk) {
     if (ctx.refresh) ctx.refresh();
     return kOk;
