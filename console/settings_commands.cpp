@@ -1,7 +1,7 @@
 #include "console/settings_commands.h"
 
 #include "platform/registry.h"
-#include "shares/server_list.h"
+#include "product/product_settings.h"
 
 namespace tw::console {
 

@@ -11,8 +11,8 @@
 #include "devices/mount_wizard.h"
 #include "iscsi/discovery.h"
 #include "platform/registry.h"
-#include "shares/server_list.h"
 #include "platform/testing/sim_fixture.h"
+#include "product/product_settings.h"
 #include "storagebus/testing/image_records.h"
 
 namespace tw {

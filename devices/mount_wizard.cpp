@@ -8,7 +8,7 @@
 #include "platform/prompter.h"
 #include "platform/registry.h"
 #include "platform/system_services.h"
-#include "shares/server_list.h"
+#include "product/product_settings.h"
 #include "storagebus/storage_bus.h"
 
 namespace tw {
@@ -174,7 +174,7 @@ DeviceRecord IscsiRecord(const Platform& p, const WizardData& data, uint8_t slot
   r.set_target_name(p.code_page->ToAnsi(data.targetName()));
   r.set_user_name(p.code_page->ToAnsi(data.chapUser()));
   r.set_secret(p.code_page->ToAnsi(data.chapSecret()));
-  r.set_work_folder(CutText(ReadTempFolder(p) + u"iSCSI", 260));
+  r.set_work_folder(CutText(EnsureTempFolder(p) + u"iSCSI", 260));
   return r;
 }
 }  // namespace

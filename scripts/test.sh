@@ -38,14 +38,14 @@ section "layers"
 # Includes point down: the ports and the simulated machine use nothing of
 # the core (the driver contracts live in contracts/, below both), and the
 # portable core never includes <windows.h>. Tests may reach up.
-if grep -rnE '#include "(storagebus|shares|devices|iscsi|cloud|shellext|ui|framework|app)/' "$ROOT/platform" "$ROOT/contracts" \
+if grep -rnE '#include "(product|storagebus|shares|devices|iscsi|cloud|shellext|ui|framework|app)/' "$ROOT/platform" "$ROOT/contracts" \
     --include='*.cpp' --include='*.h' | grep -vE '_test\.cpp:|/testing/'; then
   failed+=("layers: platform includes the core")
 fi
 if grep -rnE '#include "devices/' "$ROOT/iscsi" --include='*.cpp' --include='*.h' | grep -vE '_test\.cpp:'; then
   failed+=("layers: the iSCSI windows include the device windows")
 fi
-if grep -rlnE '#include *<windows.h>' "$ROOT"/{base,contracts,storagebus,devices,iscsi,cloud,shares} --include='*.cpp' --include='*.h' |
+if grep -rlnE '#include *<windows.h>' "$ROOT"/{base,contracts,product,storagebus,devices,iscsi,cloud,shares} --include='*.cpp' --include='*.h' |
     grep -v '/win/'; then
   failed+=("layers: <windows.h> in the portable core")
 fi

@@ -7,6 +7,7 @@
 #include "base/validation.h"
 #include "platform/file_system.h"
 #include "platform/registry.h"
+#include "product/product_settings.h"
 #include "shares/server_list.h"
 
 namespace tw {

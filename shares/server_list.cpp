@@ -2,7 +2,6 @@
 
 #include "base/format.h"
 #include "base/text.h"
-#include "platform/file_system.h"
 #include "platform/registry.h"
 
 namespace tw {
@@ -53,26 +52,6 @@ void RecordUsedServer(const Platform& p, const std::u16string& server, uint32_t 
     WriteServerEntry(p, written++, e);
   }
   DeleteServerEntries(p, written);
-}
-
-std::u16string ReadTempFolder(const Platform& p) {
-  ScopedRegKey key(*p.registry);
-  if (p.registry->CreateKey(kHkeyCurrentUser, kProductKey, key.out()) != kOk) return {};
-  std::u16string folder;
-  if (p.registry->QueryString(key.get(), u"TempFolder", 260 * 2, &folder) != kOk || folder.empty() ||
-      !p.file_system->PathExists(folder))
-    folder = u"c:\\Temp\\";
-  if (folder.back() != u'\\') folder += u'\\';
-  if (!p.file_system->PathExists(folder)) p.file_system->MakeDirectory(folder);
-  return folder;
-}
-
-bool StartsWithWindows(const Platform& p) {
-  ScopedRegKey key(*p.registry);
-  if (p.registry->OpenKey(kHkeyLocalMachine, kRunKey, key.out()) != kOk) return false;
-  std::u16string value;
-  Status st = p.registry->QueryString(key.get(), kRunValue, 2048, &value);
-  return st == kOk || st == kErrMoreData;
 }
 
 }  // namespace tw

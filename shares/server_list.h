@@ -1,4 +1,4 @@
-// The preferred NFS server list and the product's settings in the registry.
+// The preferred NFS server list, kept under the product's key.
 #pragma once
 
 #include <string>
@@ -6,12 +6,10 @@
 
 #include "base/status.h"
 #include "platform/platform.h"
+#include "product/product_settings.h"
 
 namespace tw {
 
-constexpr char16_t kProductKey[] = u"Software\\Velthorn\\Pellowen";
-constexpr char16_t kRunKey[] = u"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
-constexpr char16_t kRunValue[] = u"Pellowen";
 constexpr int kMaxServers = 16;
 constexpr int kDefaultNfsPort = 6260;
 // Server texts are read with room for 255 characters (any host name), and
@@ -35,10 +33,5 @@ void WriteServerEntry(const Platform& p, int index, const ServerEntry& entry);
 void DeleteServerEntries(const Platform& p, int from);
 // Puts the server first and keeps the others in order without it.
 void RecordUsedServer(const Platform& p, const std::u16string& server, uint32_t port);
-// The temporary folder setting, ending with a backslash; empty when the
-// product key cannot be opened.
-std::u16string ReadTempFolder(const Platform& p);
-// Whether the "Pellowen" Run value exists.
-bool StartsWithWindows(const Platform& p);
 
 }  // namespace tw

@@ -1,5 +1,5 @@
-// The preferred server list, the temporary folder setting, the mount
-// dialog's model and command, and the options page's model.
+// The preferred server list, the mount dialog's model and command, and the
+// options page's model.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -68,20 +68,6 @@ TEST_F(ServerListTest, LongServerTextsDoNotHideTheRest) {
   // A text no reader could take back is not stored at all.
   RecordUsedServer(platform, std::u16string(300, u'x'), 6260);
   EXPECT_EQ(List().size(), 4u);
-}
-
-TEST_F(ServerListTest, TempFolder) {
-  std::u16string fallback = ReadTempFolder(platform);
-  EXPECT_EQ(fallback, u"c:\\Temp\\");
-  EXPECT_TRUE(platform.file_system->PathExists(u"c:\\Temp"));  // created when absent
-  ScopedRegKey key(*platform.registry);
-  ASSERT_EQ(platform.registry->CreateKey(kHkeyCurrentUser, kProductKey, key.out()), kOk);
-  std::u16string cache = folder.Win32Path("Cache");
-  std::filesystem::create_directories(folder.path() / "Cache");
-  platform.registry->SetString(key.get(), u"TempFolder", cache);
-  EXPECT_EQ(ReadTempFolder(platform), cache + u"\\");
-  platform.registry->SetString(key.get(), u"TempFolder", folder.Win32Path("missing"));
-  EXPECT_EQ(ReadTempFolder(platform), u"c:\\Temp\\");
 }
 
 class MountDialogTest : public ServerListTest {
