@@ -1,4 +1,4 @@
-// The HTTP client, the verification and the console commands against the
+// The HTTP client and the verification against the
 // local verification service (scripts/cloud-verify-server.py, Python's
 // http.server): our own client natively, wininet.dll under Wine.
 #include <gtest/gtest.h>
@@ -7,7 +7,6 @@
 #include <sstream>
 
 #include "base/text.h"
-#include "cloud/cloud_commands.h"
 #include "cloud/cloud_disk.h"
 #include "cloud/http/quenta.h"
 #include "platform/internet.h"
@@ -118,30 +117,6 @@ TEST_F(CloudPeerTest, VerificationAgainstTheService) {
   EXPECT_EQ(VerifyCloudAccount(sim_.platform, *internet_, host_, u"x", u"x", &v), kCloudNotVerified);
   EXPECT_EQ(VerifyCloudAccount(sim_.platform, *internet_, u"127.0.0.1:1", u"alice", u"s3cret w", &v),
             kCloudHttpFailure);
-}
-
-TEST_F(CloudPeerTest, ConsoleVerifyAndMountOnTheSimulatedMachine) {
-  std::ostringstream out, err;
-  EXPECT_EQ(RunCloudCommand({"verify", "alice", "--password", "s3cret w"}, sim_.platform, *internet_, out, err), 0);
-  EXPECT_EQ(out.str(), "server 10.1.2.3\nport 3260\ndisk disk7\n");
-  out.str("");
-  EXPECT_EQ(RunCloudCommand({"verify", "alice", "--password", "nope"}, sim_.platform, *internet_, out, err), 1);
-  EXPECT_NE(err.str().find("Couldn't logon to Velthorn cloud space."), std::string::npos);
-  EXPECT_EQ(RunCloudCommand({"verify"}, sim_.platform, *internet_, out, err), 2);
-
-  EXPECT_EQ(RunCloudCommand({"cloud", "mount", "bob", "--password", "pw"}, sim_.platform, out, err), 0);
-  EXPECT_EQ(out.str(), "slot 1\nserver 10.9.8.7\nport 8080\ndisk Backup disk \xC3\x84\n");
-  ASSERT_FALSE(sim_.prompter.shown.empty());
-  EXPECT_EQ(sim_.prompter.shown.back().text, u"Mounted successfully.");
-  StorageBus bus(sim_.platform);
-  ASSERT_EQ(bus.SelectAdapter(0), kOk);
-  DeviceRecord record;
-  ASSERT_EQ(bus.QueryDevice(1, &record), kOk);
-  EXPECT_EQ(record.device_type(), kCloudDisk);
-  EXPECT_EQ(DottedAddress(record.target_address()), "10.9.8.7");
-  EXPECT_EQ(record.target_port(), 8080);
-  EXPECT_EQ(record.target_name(), "Backup disk \xC4");  // in code page 1252
-  EXPECT_EQ(record.user_name(), "bob");
 }
 
 class AnswerDialog final : public CloudAccountDialog {

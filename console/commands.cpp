@@ -1,11 +1,13 @@
 // The command table. Each area of the product adds its commands here.
+#include "console/cloud_commands.h"
 #include "console/console.h"
 #include "console/device_commands.h"
+#include "console/iscsi_commands.h"
 #include "console/mount_commands.h"
-#include "console/network_commands.h"
 #include "console/nfs_commands.h"
-#include "console/settings_commands.h"
 #include "console/protect_commands.h"
+#include "console/settings_commands.h"
+#include "console/snapshot_commands.h"
 
 namespace tw::console {
 

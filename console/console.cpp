@@ -83,6 +83,12 @@ bool ParseInt(const std::string& text, long long min, long long max, long long* 
   return true;
 }
 
+void SplitHostPort(const std::string& word, std::string* host, std::string* port) {
+  size_t colon = word.rfind(':');
+  *host = word.substr(0, colon);
+  *port = colon == std::string::npos ? "3260" : word.substr(colon + 1);
+}
+
 std::string HexCode(uint32_t code) {
   char buf[16];
   std::snprintf(buf, sizeof buf, "0x%08X", code);

@@ -67,6 +67,8 @@ constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 int UsageError(Context& ctx, const std::string& command, const std::string& message);
 bool ParseInt(const std::string& text, long long min, long long max, long long* value);
+// HOST[:PORT] -> the host and the port's text ("3260" when there is none).
+void SplitHostPort(const std::string& word, std::string* host, std::string* port);
 std::string HexCode(uint32_t code);  // "0xC000006A"
 // "'NAME' is not a plain WHAT: ..." for a name that would become a path part.
 std::string NotAPlainName(const std::string& what, const std::string& name);

@@ -222,13 +222,10 @@ int UnmountCommandLine(Context& ctx, const std::vector<std::string>& args) {
 namespace {
 
 bool HostPort(Context& ctx, IscsiDiscovery& discovery, const std::string& text, uint32_t* address, uint16_t* port) {
-  size_t colon = text.rfind(':');
-  long long p = 3260;
-  std::string host = text;
-  if (colon != std::string::npos) {
-    host = text.substr(0, colon);
-    if (!ParseInt(text.substr(colon + 1), 1, 65535, &p)) return false;
-  }
+  std::string host, port_text;
+  SplitHostPort(text, &host, &port_text);
+  long long p = 0;
+  if (!ParseInt(port_text, 1, 65535, &p)) return false;
   if (host.empty() || discovery.ResolveHost(Utf8ToUtf16(host), address) != 0) {
     ctx.err << "tarnwick: cannot resolve " << host << "\n";
     return false;

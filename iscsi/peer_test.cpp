@@ -11,7 +11,6 @@
 
 #include "base/text.h"
 #include "iscsi/discovery.h"
-#include "iscsi/iscsi_commands.h"
 #include "platform/platform.h"
 
 namespace tw {
@@ -77,18 +76,6 @@ TEST_F(TgtPeer, DiscoveryChapAccountRejectsTheLogin) {
   EXPECT_EQ(discovery.DiscoverPortal(kLoopback, static_cast<uint16_t>(port_ + 1), "All", true), -1);
   EXPECT_EQ(discovery.DiscoverHost(u"127.0.0.1", static_cast<uint16_t>(port_ + 1), ""), -1);
   EXPECT_TRUE(lists_.targets().empty());
-}
-
-TEST_F(TgtPeer, ConsoleDiscoverPrintsTheTargets) {
-  Platform platform;
-  platform.sockets = sockets_.get();
-  std::ostringstream out, err;
-  const std::string where = "127.0.0.1:" + std::to_string(port_);
-  ASSERT_EQ(RunDiscoverCommand({where}, platform, out, err), 0) << err.str();
-  std::string text = out.str();
-  for (const std::string& t : kTargets)
-    EXPECT_NE(text.find(t + "\tShared\t" + where + "\n"), std::string::npos) << text;
-  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 3);
 }
 
 TEST_F(TgtPeer, ManySessionsInARow) {

@@ -1,5 +1,5 @@
 // tarnwick snapshot ... over the simulated machine, with a printing prompter.
-#include "devices/snapshots/snapshot_commands.h"
+#include "console/snapshot_commands.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include "devices/snapshots/snapshot_test_support.h"
 #include "platform/stream_prompter.h"
 
-namespace tw {
+namespace tw::console {
 namespace {
 
 class SnapshotConsoleTest : public ::testing::Test, public testing::SnapshotMachine {
@@ -18,9 +18,9 @@ class SnapshotConsoleTest : public ::testing::Test, public testing::SnapshotMach
     out.str("");
     err.str("");
     StreamPrompter printer(out, yes);
-    Platform p = platform;
-    p.prompter = &printer;
-    return RunSnapshotCommand(args, p, yes, out, err);
+    Context ctx{*machine, out, err, yes, platform};
+    ctx.platform.prompter = &printer;
+    return SnapshotCommand(ctx, args);
   }
   std::ostringstream out, err;
 };
@@ -123,9 +123,7 @@ TEST_F(SnapshotConsoleTest, BadUsageAndMissingDevices) {
   EXPECT_EQ(Run({"delete", "0", "twin"}, true), 1);
   EXPECT_NE(err.str().find("several"), std::string::npos);
   EXPECT_EQ(Run({"delete", "0", "2"}, true), 0) << err.str();
-  // The leading "snapshot" word is accepted too.
-  EXPECT_EQ(Run({"snapshot", "list", "0"}), 0);
 }
 
 }  // namespace
-}  // namespace tw
+}  // namespace tw::console

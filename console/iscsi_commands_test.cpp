@@ -1,6 +1,6 @@
-// The console commands over a scripted loopback target and an in-memory
-// registry.
-#include "iscsi/iscsi_commands.h"
+// tarnwick discover / portals over a scripted loopback target and an
+// in-memory registry.
+#include "console/iscsi_commands.h"
 
 #include <gtest/gtest.h>
 
@@ -10,8 +10,10 @@
 #include "iscsi/login.h"
 #include "iscsi/testing/memory_registry.h"
 #include "iscsi/testing/scripted_target.h"
+#include "platform/stream_prompter.h"
+#include "platform/testing/sim_fixture.h"
 
-namespace tw {
+namespace tw::console {
 namespace {
 
 using testing::Keys;
@@ -37,26 +39,30 @@ ScriptedTarget::Handler Portal(Keys all, std::string value = "All") {
   };
 }
 
-class CommandsTest : public ::testing::Test {
+class CommandsTest : public ::testing::Test, public testing::SimFixture {
  protected:
-  CommandsTest() : sockets_(NewSystemSockets()) {
-    platform_.sockets = sockets_.get();
-    platform_.registry = &registry_;
+  CommandsTest() : sockets_(NewSystemSockets()) {}
+  Context MakeContext() {
+    out_.str("");
+    err_.str("");
+    Context ctx{*machine, out_, err_, false, platform};
+    ctx.platform.sockets = sockets_.get();
+    ctx.platform.registry = &registry_;
+    ctx.platform.prompter = &prompter_;
+    return ctx;
   }
   int Discover(const std::vector<std::string>& args) {
-    out_.str("");
-    err_.str("");
-    return RunDiscoverCommand(args, platform_, out_, err_);
+    Context ctx = MakeContext();
+    return DiscoverCommand(ctx, args);
   }
   int Portals(const std::vector<std::string>& args) {
-    out_.str("");
-    err_.str("");
-    return RunPortalsCommand(args, platform_, out_, err_);
+    Context ctx = MakeContext();
+    return PortalsCommand(ctx, args);
   }
   std::unique_ptr<Sockets> sockets_;
-  testing::MemoryRegistry registry_;
-  Platform platform_;
+  tw::testing::MemoryRegistry registry_;
   std::ostringstream out_, err_;
+  StreamPrompter prompter_{err_, false};
 };
 
 TEST_F(CommandsTest, DiscoverListsTargetsWithKindAndPortals) {
@@ -71,7 +77,7 @@ TEST_F(CommandsTest, DiscoverListsTargetsWithKindAndPortals) {
 TEST_F(CommandsTest, DiscoverWithAVendorValueAsksOnce) {
   auto portal = Portal({{"TargetName", "iqn.t:p"}}, "Private");
   ScriptedTarget target(*sockets_, {portal});
-  EXPECT_EQ(Discover({"discover", "127.0.0.1:" + std::to_string(target.port()), "--value", "private"}), 0);
+  EXPECT_EQ(Discover({"127.0.0.1:" + std::to_string(target.port()), "--value=private"}), 0);
   EXPECT_EQ(target.Join().size(), 1u);
   EXPECT_EQ(out_.str(), "iqn.t:p\tPrivate\t127.0.0.1:" + std::to_string(target.port()) + "\n");
 }
@@ -146,8 +152,9 @@ TEST_F(CommandsTest, DiscoverUsage) {
   EXPECT_EQ(Discover({"127.0.0.1:0"}), 2);
   EXPECT_EQ(Discover({"127.0.0.1:99999"}), 2);
   EXPECT_EQ(Discover({"a", "b"}), 2);
-  Platform none;
-  EXPECT_EQ(RunDiscoverCommand({"127.0.0.1"}, none, out_, err_), 1);
+  Context none = MakeContext();
+  none.platform.sockets = nullptr;
+  EXPECT_EQ(DiscoverCommand(none, {"127.0.0.1"}), 1);
 }
 
 TEST_F(CommandsTest, PortalsAddListRemove) {
@@ -163,7 +170,7 @@ TEST_F(CommandsTest, PortalsAddListRemove) {
   // shows as not reached.
   registry_.PutString(kPortalsPath + u"\\Portal1", u"Address", u"10.9.9.9");
   registry_.PutString(kPortalsPath + u"\\Portal1", u"Port", u"");
-  EXPECT_EQ(Portals({"portals"}), 0);
+  EXPECT_EQ(Portals({}), 0);
   EXPECT_EQ(out_.str().substr(0, where.size() + 9), where + "\t1 target");
   EXPECT_NE(out_.str().find("10.9.9.9:\tnot reached\n"), std::string::npos) << out_.str();
   EXPECT_EQ(Portals({"remove", where}), 0) << err_.str();
@@ -177,4 +184,4 @@ TEST_F(CommandsTest, PortalsAddListRemove) {
 }
 
 }  // namespace
-}  // namespace tw
+}  // namespace tw::console

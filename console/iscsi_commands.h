@@ -1,3 +1,5 @@
+// tarnwick discover / portals: the iSCSI initiator's discovery and the
+// portal manager's list, over the same models as the windows.
 #pragma once
 
 #include <string>
@@ -9,7 +11,5 @@ namespace tw::console {
 
 int DiscoverCommand(Context& ctx, const std::vector<std::string>& args);
 int PortalsCommand(Context& ctx, const std::vector<std::string>& args);
-int SnapshotCommand(Context& ctx, const std::vector<std::string>& args);
-int CloudCommand(Context& ctx, const std::vector<std::string>& args);
 
 }  // namespace tw::console

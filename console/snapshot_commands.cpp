@@ -1,7 +1,6 @@
-#include "devices/snapshots/snapshot_commands.h"
+#include "console/snapshot_commands.h"
 
-#include <cerrno>
-#include <cstdlib>
+#include <limits>
 #include <map>
 
 #include "base/text.h"
@@ -11,12 +10,8 @@
 #include "platform/platform.h"
 #include "platform/prompter.h"
 
-namespace tw {
+namespace tw::console {
 namespace {
-
-constexpr int kExitOk = 0;
-constexpr int kExitFailed = 1;
-constexpr int kExitUsage = 2;
 
 constexpr char kUsage[] =
     "usage: tarnwick snapshot list SLOT [--layout]\n"
@@ -40,53 +35,6 @@ class WatchingPrompter final : public Prompter {
  private:
   Prompter& inner_;
 };
-
-struct Parsed {
-  std::vector<std::string> positional;
-  std::map<std::string, std::string> options;
-};
-
-bool Parse(const std::vector<std::string>& args, size_t from, Parsed* p, std::string* bad) {
-  for (size_t i = from; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    if (a == "--layout") {
-      p->options[a] = "1";
-    } else if (a == "--description" || a == "--from") {
-      if (i + 1 >= args.size()) {
-        *bad = a + " needs a value";
-        return false;
-      }
-      p->options[a] = args[++i];
-    } else if (a.size() > 2 && a.compare(0, 2, "--") == 0) {
-      *bad = "unknown option " + a;
-      return false;
-    } else {
-      p->positional.push_back(a);
-    }
-  }
-  return true;
-}
-
-bool ParseDecimal(const std::string& text, unsigned long long max, unsigned long long* value) {
-  if (text.empty() || text.size() > 20) return false;
-  for (char c : text)
-    if (c < '0' || c > '9') return false;
-  errno = 0;
-  unsigned long long v = std::strtoull(text.c_str(), nullptr, 10);
-  if (errno != 0 || v > max) return false;
-  *value = v;
-  return true;
-}
-
-std::string Hex(uint32_t code) {
-  static const char digits[] = "0123456789abcdef";
-  std::string s;
-  do {
-    s.insert(s.begin(), digits[code & 0xF]);
-    code >>= 4;
-  } while (code);
-  return "0x" + s;
-}
 
 // A node's text on one line: the pictures' two-line labels joined.
 std::string OneLine(const std::u16string& text) {
@@ -137,23 +85,26 @@ int FindSnapshot(const SnapshotTree& tree, const std::string& arg, std::string* 
     return kNoNode;
   }
   if (found != kNoNode) return found;
-  unsigned long long id = 0;
-  if (ParseDecimal(arg, ~0ull, &id)) found = tree.FindById(id);
+  long long id = 0;
+  if (ParseInt(arg, 0, std::numeric_limits<long long>::max(), &id)) found = tree.FindById(static_cast<uint64_t>(id));
   if (found == kNoNode) *why = "no snapshot \"" + arg + "\"";
   return found;
 }
 
-int Run(const std::vector<std::string>& args, const Platform& platform, bool assume_yes, std::ostream& out,
-        std::ostream& err) {
+}  // namespace
+
+int SnapshotCommand(Context& ctx, const std::vector<std::string>& args) {
+  std::ostream& out = ctx.out;
+  std::ostream& err = ctx.err;
   if (args.empty()) {
     err << kUsage;
     return kExitUsage;
   }
   const std::string& verb = args[0];
-  Parsed p;
+  Options p;
   std::string bad;
-  if (!Parse(args, 1, &p, &bad)) {
-    err << "snapshot: " << bad << "\n" << kUsage;
+  if (!ParseOptions(args, 1, {"--description", "--from"}, {"--layout"}, &p, &bad)) {
+    err << "snapshot: unknown option or missing value: " << bad << "\n" << kUsage;
     return kExitUsage;
   }
   static const std::map<std::string, size_t> kArgCount = {{"list", 1},  {"take", 2},   {"revert", 1}, {"goto", 2},
@@ -167,20 +118,20 @@ int Run(const std::vector<std::string>& args, const Platform& platform, bool ass
     err << "snapshot " << verb << ": wrong number of arguments\n" << kUsage;
     return kExitUsage;
   }
-  bool layout = p.options.count("--layout") > 0;
-  bool has_description = p.options.count("--description") > 0;
-  bool has_from = p.options.count("--from") > 0;
+  bool layout = p.values.count("--layout") > 0;
+  bool has_description = p.values.count("--description") > 0;
+  bool has_from = p.values.count("--from") > 0;
   if ((layout && verb != "list") || (has_description && verb != "take" && verb != "rename") ||
       (has_from && verb != "take")) {
     err << "snapshot " << verb << ": option not taken here\n" << kUsage;
     return kExitUsage;
   }
-  unsigned long long slot = 0;
-  if (!ParseDecimal(p.positional[0], 7, &slot)) {
+  long long slot = 0;
+  if (!ParseInt(p.positional[0], 0, 7, &slot)) {
     err << "snapshot " << verb << ": SLOT is 0 to 7\n";
     return kExitUsage;
   }
-  std::u16string new_name, description = Utf8ToUtf16(has_description ? p.options["--description"] : "");
+  std::u16string new_name, description = Utf8ToUtf16(has_description ? p.values["--description"] : "");
   if (verb == "take" || verb == "rename") {
     new_name = Utf8ToUtf16(p.positional.back());
     if (new_name.size() > kSnapshotNameMax || description.size() > kSnapshotDescriptionMax) {
@@ -189,20 +140,20 @@ int Run(const std::vector<std::string>& args, const Platform& platform, bool ass
     }
   }
 
-  WatchingPrompter prompter(*platform.prompter);
-  Platform watched = platform;
+  WatchingPrompter prompter(*ctx.platform.prompter);
+  Platform watched = ctx.platform;
   watched.prompter = &prompter;
   auto declined = [&]() {
-    if (prompter.declined && !assume_yes) err << "snapshot " << verb << ": not done (answered No; --yes answers Yes)\n";
+    if (prompter.declined && !ctx.assume_yes) err << "snapshot " << verb << ": not done (answered No; --yes answers Yes)\n";
     return kExitFailed;
   };
 
   Handle h = kInvalidHandle;
   if (Status st = OpenSlotDisk(watched, static_cast<int>(slot), &h); st != kOk) {
-    err << "snapshot " << verb << ": slot " << slot << " has no disk that can be opened (error " << Hex(st) << ")\n";
+    err << "snapshot " << verb << ": slot " << slot << " has no disk that can be opened (error " << HexCode(st) << ")\n";
     return kExitFailed;
   }
-  ScopedHandle disk(*platform.device_io, h);
+  ScopedHandle disk(*ctx.platform.device_io, h);
   uint32_t support = 0;
   if (SnapshotDisk(watched, h).SupportFlag(&support) != kOk || support == 0) {
     err << "snapshot " << verb << ": the device in slot " << slot << " does not support snapshots\n";
@@ -233,7 +184,7 @@ int Run(const std::vector<std::string>& args, const Platform& platform, bool ass
   int node = kNoNode;
   std::string why;
   if (verb == "take") {
-    node = has_from ? FindSnapshot(tree, p.options["--from"], &why) : tree.present_state();
+    node = has_from ? FindSnapshot(tree, p.values["--from"], &why) : tree.present_state();
   } else {
     node = FindSnapshot(tree, p.positional[1], &why);
   }
@@ -249,7 +200,7 @@ int Run(const std::vector<std::string>& args, const Platform& platform, bool ass
     model.EditDescription(description);
     if (model.TakeSnapshot()) return kExitOk;
     if (model.last_error() != kOk)
-      err << "snapshot take: the driver refused it (error " << Hex(model.last_error()) << ")\n";
+      err << "snapshot take: the driver refused it (error " << HexCode(model.last_error()) << ")\n";
     return kExitFailed;
   }
   if (verb == "rename") {
@@ -261,7 +212,7 @@ int Run(const std::vector<std::string>& args, const Platform& platform, bool ass
       return kExitOk;
     }
     if (model.last_error() != kOk)
-      err << "snapshot rename: the driver refused it (error " << Hex(model.last_error()) << ")\n";
+      err << "snapshot rename: the driver refused it (error " << HexCode(model.last_error()) << ")\n";
     return kExitFailed;
   }
 
@@ -279,14 +230,4 @@ int Run(const std::vector<std::string>& args, const Platform& platform, bool ass
   return kExitFailed;
 }
 
-}  // namespace
-
-int RunSnapshotCommand(const std::vector<std::string>& args, const Platform& platform, bool assume_yes,
-                       std::ostream& out, std::ostream& err) {
-  // Tolerate being handed the whole command line from "snapshot" on.
-  if (!args.empty() && args[0] == "snapshot")
-    return Run(std::vector<std::string>(args.begin() + 1, args.end()), platform, assume_yes, out, err);
-  return Run(args, platform, assume_yes, out, err);
-}
-
-}  // namespace tw
+}  // namespace tw::console

@@ -7,21 +7,17 @@
 //   tarnwick snapshot delete SLOT SNAPSHOT
 //   tarnwick snapshot rename SLOT SNAPSHOT NEW-NAME [--description TEXT]
 // SNAPSHOT is a snapshot's name, or its identifier when no snapshot has that
-// name. `args` are the words after "snapshot". Questions and messages go to
-// the platform's prompter; the command's own lines go to out and err.
-// Returns 0 on success, 1 when the operation failed or was declined, 2 on
-// bad usage.
+// name. Questions and messages go to the platform's prompter; the command's
+// own lines go to out and err. Exit 1 also when a question was answered No.
 #pragma once
 
-#include <ostream>
 #include <string>
 #include <vector>
 
-namespace tw {
+#include "console/console.h"
 
-struct Platform;
+namespace tw::console {
 
-int RunSnapshotCommand(const std::vector<std::string>& args, const Platform& platform, bool assume_yes,
-                       std::ostream& out, std::ostream& err);
+int SnapshotCommand(Context& ctx, const std::vector<std::string>& args);
 
-}  // namespace tw
+}  // namespace tw::console
