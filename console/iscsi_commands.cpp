@@ -5,6 +5,7 @@
 #include "base/secure_zero.h"
 #include "base/text.h"
 #include "iscsi/discovery.h"
+#include "iscsi/portal_manager.h"
 #include "iscsi/portals.h"
 #include "platform/sockets.h"
 

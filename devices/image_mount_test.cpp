@@ -164,6 +164,15 @@ TEST_F(MountWizardTest, MovesBetweenPages) {
   first.Back();
   EXPECT_EQ(first.current(), kPageImage);
   EXPECT_EQ(first.data.type(), 1u);
+  // The target page's outcome: with nothing checked the wizard stays; Back
+  // returns to the first page, whatever was added before.
+  MountWizard target(platform, discovery, kPageChooseTarget, kTypeSharedIscsiDisk);
+  target.Start();
+  target.Next();
+  EXPECT_EQ(target.current(), kPageChooseTarget);
+  EXPECT_EQ(prompter.shown.back().text, u"No target selected.");
+  target.Back();
+  EXPECT_EQ(target.current(), kPageSelectDevice);
 }
 
 TEST_F(MountWizardTest, FinishMountsAnImageAndRefreshes) {

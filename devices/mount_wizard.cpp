@@ -86,20 +86,23 @@ void MountWizard::Next() {
       return;
     }
     case kPageChooseTarget: {
-      int next = target.OnNext();
-      if (next != kPageStay) Activate(next);
+      switch (target.OnNext()) {
+        case TargetPageOutcome::kStay: return;
+        case TargetPageOutcome::kChap: return Activate(kPageChap);
+        case TargetPageOutcome::kVirtualFolder: return Activate(kPageVirtualFolder);
+      }
       return;
     }
     case kPageChap:
       chap.OnFinish(chap_user, chap_secret);
-      Activate(chap.OnNext());
+      Activate(kPageVirtualFolder);  // only the virtual-folder flow has a page after it
       return;
   }
 }
 
 void MountWizard::Back() {
   if (current_ == kPageImage) return Activate(kPageSelectLocal);
-  if (current_ == kPageChooseTarget) return Activate(target.OnBack());
+  if (current_ == kPageChooseTarget) return Activate(kPageSelectDevice);
   // Otherwise the page added before this one, as a wizard sheet does.
   const std::vector<int>& order = WizardPageOrder();
   for (size_t i = 1; i < order.size(); ++i)

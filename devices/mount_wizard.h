@@ -10,19 +10,15 @@
 
 #include "devices/image_pages.h"
 #include "devices/virtual_folder.h"
-#include "iscsi/portals.h"
+#include "iscsi/chap_page.h"
+#include "iscsi/target_page.h"
 #include "iscsi/wizard_data.h"
+#include "iscsi/wizard_pages.h"
 #include "platform/platform.h"
 
 namespace tw {
 
 class IscsiDiscovery;
-
-constexpr int kPageSelectLocal = 5;
-constexpr int kPageBurner = 6;
-constexpr int kPageVhd = 7;
-constexpr int kPageImage = 8;
-constexpr int kPageCd = 9;
 
 struct WizardPageInfo {
   int index;

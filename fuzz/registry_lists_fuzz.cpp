@@ -7,6 +7,7 @@
 
 #include "fuzz/fuzz_machine.h"
 #include "iscsi/discovery.h"
+#include "iscsi/portal_manager.h"
 #include "iscsi/portals.h"
 #include "iscsi/testing/memory_registry.h"
 #include "iscsi/testing/stream_sockets.h"

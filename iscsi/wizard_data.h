@@ -15,6 +15,12 @@
 
 namespace tw {
 
+// The types the wizard's iSCSI flows store.
+constexpr uint32_t kTypeIscsiDisk = 16;
+constexpr uint32_t kTypeSharedIscsiDisk = 17;
+constexpr uint32_t kTypePrivateIscsiDisk = 18;
+constexpr uint32_t kTypeVirtualFolder = 19;
+
 class WizardData {
  public:
   static constexpr size_t kSize = 2080;

@@ -1,6 +1,6 @@
 #include "iscsi/win/add_target_dlg.h"
 
-#include "iscsi/portals.h"
+#include "iscsi/portal_manager.h"
 #include "resources/resource_ids.h"
 #include "ui/win/localize.h"
 

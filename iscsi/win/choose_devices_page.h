@@ -4,7 +4,7 @@
 
 #include "ui/win/image_page.h"
 #include "framework/controls.h"
-#include "iscsi/portals.h"
+#include "iscsi/target_page.h"
 #include "platform/platform.h"
 
 namespace tw::ui {

@@ -5,7 +5,7 @@
 #include "framework/controls.h"
 #include "framework/dialog.h"
 #include "framework/gdi.h"
-#include "iscsi/portals.h"
+#include "iscsi/portal_manager.h"
 #include "platform/platform.h"
 
 namespace tw::ui {

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "ui/win/image_page.h"
-#include "iscsi/portals.h"
+#include "iscsi/chap_page.h"
 
 namespace tw::ui {
 

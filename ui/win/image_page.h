@@ -12,7 +12,7 @@
 
 #include "framework/gdi.h"
 #include "framework/property_sheet.h"
-#include "iscsi/portals.h"
+#include "iscsi/wizard_pages.h"
 #include "ui/win/localize.h"
 
 namespace tw::ui {
