@@ -34,10 +34,8 @@ inline bool IsFolderTag(uint32_t tag) { return (tag & kFolderTagBits) != 0; }
 // Images of the list's image list.
 enum DeviceImage { kImageDiskIcon = 0, kImageCdIcon = 1, kImageIscsiIcon = 2, kImageNetworkIcon = 3 };
 
-// Control and menu ids of the page.
-constexpr uint32_t kIdMountButton = 1022;
-constexpr uint32_t kIdUnmountButton = 1036;
-constexpr uint32_t kIdRefreshButton = 1024;
+// Ids of the menus the model builds (the page's controls are in its
+// dialog template's resource ids).
 constexpr uint32_t kMenuMount = 32777;
 constexpr uint32_t kMenuUnmount = 32778;
 constexpr uint32_t kMenuRefresh = 32779;

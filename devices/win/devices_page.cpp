@@ -37,12 +37,12 @@ CDevicesPage::CDevicesPage(const Platform& platform, IscsiDiscovery& discovery)
 
 BOOL CDevicesPage::OnInitDialog() {
   CSkinnedPage::OnInitDialog();
-  mount_.Attach(GetDlgItem(kIdMountButton));
-  unmount_.Attach(GetDlgItem(kIdUnmountButton));
-  refresh_.Attach(GetDlgItem(kIdRefreshButton));
+  mount_.Attach(GetDlgItem(IDC_MOUNT));
+  unmount_.Attach(GetDlgItem(IDC_UNMOUNT));
+  refresh_.Attach(GetDlgItem(IDC_REFRESH));
   for (CButtonEx* b : {&mount_, &unmount_, &refresh_}) b->LoadStateImages(IDB_BUTTON_STRIP);
 
-  HWND list = GetDlgItem(1040);
+  HWND list = GetDlgItem(IDC_DEVICE_LIST);
   list_.Attach(list);
   list_.SetExtendedStyle(LVS_EX_FULLROWSELECT);
   icons_.Create(24, 24, ILC_COLOR32 | ILC_MASK, 4, 0);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "devices/device_list.h"
+#include "resources/resource_ids.h"
 #include "ui/win/list_ctrl.h"
 #include "ui/win/menu_ex.h"
 #include "ui/win/skin_controls.h"
@@ -42,14 +43,14 @@ class CDevicesPage : public CSkinnedPage {
   bool FollowChanges();
 
   TW_BEGIN_MSG_MAP(CDevicesPage, CSkinnedPage)
-    TW_COMMAND(kIdMountButton, OnMount)
+    TW_COMMAND(IDC_MOUNT, OnMount)
     TW_COMMAND(kMenuMount, OnMount)
-    TW_COMMAND(kIdUnmountButton, OnUnmount)
+    TW_COMMAND(IDC_UNMOUNT, OnUnmount)
     TW_COMMAND(kMenuUnmount, OnUnmount)
-    TW_COMMAND(kIdRefreshButton, RefreshDeviceList)
+    TW_COMMAND(IDC_REFRESH, RefreshDeviceList)
     TW_COMMAND(kMenuRefresh, RefreshDeviceList)
     TW_COMMAND_RANGE(kMenuTakeSnapshot, kMenuModifyPassword, OnRowCommand)
-    TW_NOTIFY(1040, NM_RCLICK, OnRightClick)
+    TW_NOTIFY(IDC_DEVICE_LIST, NM_RCLICK, OnRightClick)
     TW_MSG(WM_TIMER, OnTimer)
   TW_END_MSG_MAP()
 
