@@ -6,6 +6,7 @@
 #include <set>
 
 #include "base/text.h"
+#include "platform/sim/host_paths.h"
 #include "platform/system_services.h"
 #include "contracts/storage_drivers.h"
 
@@ -87,23 +88,7 @@ std::string HostPathFor(const std::u16string& win32_path, const std::string& sta
     return {};
   char16_t drive = win32_path[0] & ~0x20;
   if (drive < u'A' || drive > u'Z') return {};
-  std::string rest = Utf16ToUtf8(win32_path.substr(3));
-#ifdef _WIN32
-  (void)state_folder;
-  return Utf16ToUtf8(win32_path);
-#else
-  std::replace(rest.begin(), rest.end(), '\\', '/');
-  if (rest.find("..") != std::string::npos) {
-    // Keep a path inside its drive: ".." components are refused.
-    for (size_t p = 0; (p = rest.find("..", p)) != std::string::npos; p += 2) {
-      bool start = p == 0 || rest[p - 1] == '/';
-      bool end = p + 2 == rest.size() || rest[p + 2] == '/';
-      if (start && end) return {};
-    }
-  }
-  if (drive == u'Z') return "/" + rest;
-  return state_folder + "/drive_" + static_cast<char>(drive | 0x20) + "/" + rest;
-#endif
+  return HostPathOfDrivePath(drive, win32_path, state_folder);
 }
 
 bool SupportsSnapshots(const Slot& slot) {

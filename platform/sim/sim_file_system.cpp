@@ -6,13 +6,10 @@
 #include "base/text.h"
 #include "platform/file_system.h"
 #include "platform/sim/drivers.h"
+#include "platform/sim/host_paths.h"
 #include "platform/sim/protected_volumes.h"
 #include "platform/sim/sim_machine.h"
 #include "contracts/storage_drivers.h"
-
-#ifdef _WIN32
-#include <windows.h>
-#endif
 
 namespace tw::sim {
 namespace {
@@ -129,13 +126,7 @@ class SimFileSystem final : public FileSystem {
     fs::path p = fs::u8path(host);
     while (p.has_relative_path() && p.filename().empty()) p = p.parent_path();  // a trailing separator
     std::error_code ec;
-#ifndef _WIN32
-    // The simulated drives other than Z: are folders of the state folder;
-    // make the drive's root exist as a real drive's would.
-    char16_t drive = path.empty() ? 0 : (path[0] | 0x20);
-    if (drive >= u'a' && drive <= u'y')
-      fs::create_directories(machine_.folder() / ("drive_" + std::string(1, static_cast<char>(drive))), ec);
-#endif
+    EnsureDriveRoot(machine_.folder(), path);
     if (fs::exists(p, ec)) return kErrAlreadyExists;
     if (!fs::is_directory(p.parent_path(), ec)) return kErrPathNotFound;
     return fs::create_directory(p, ec) ? kOk : kErrAccessDenied;
@@ -150,19 +141,7 @@ class SimFileSystem final : public FileSystem {
     return fs::remove(p, ec) ? kOk : kErrAccessDenied;
   }
 
-  std::u16string ProgramPath() override {
-#ifdef _WIN32
-    wchar_t buffer[MAX_PATH];
-    DWORD n = GetModuleFileNameW(nullptr, buffer, MAX_PATH);
-    return std::u16string(reinterpret_cast<const char16_t*>(buffer), n);
-#else
-    std::error_code ec;
-    std::string self = fs::read_symlink("/proc/self/exe", ec).string();
-    for (char& c : self)
-      if (c == '/') c = '\\';
-    return U16("Z:" + self);
-#endif
-  }
+  std::u16string ProgramPath() override { return ProgramWin32Path(); }
 
  private:
   SimMachine& machine_;

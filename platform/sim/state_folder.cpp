@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/file_lock.h"
+#include "platform/sim/host_paths.h"
 
 namespace tw {
 
@@ -16,14 +17,7 @@ namespace fs = std::filesystem;
 
 fs::path SimStateFolder() {
   if (const char* s = std::getenv("TARNWICK_SIM_STATE"); s && *s) return fs::u8path(s);
-#ifdef _WIN32
-  if (const char* s = std::getenv("LOCALAPPDATA"); s && *s) return fs::u8path(s) / "TarnwickSim";
-  return fs::temp_directory_path() / "TarnwickSim";
-#else
-  if (const char* s = std::getenv("XDG_STATE_HOME"); s && *s) return fs::u8path(s) / "tarnwick-sim";
-  if (const char* s = std::getenv("HOME"); s && *s) return fs::u8path(s) / ".local" / "state" / "tarnwick-sim";
-  return fs::temp_directory_path() / "tarnwick-sim";
-#endif
+  return sim::DefaultStateFolder();
 }
 
 namespace {
