@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "base/text.h"
+#include "bench/spread.h"
 #include "iscsi/discovery.h"
 #include "platform/sockets.h"
 
@@ -28,14 +29,8 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-struct Spread {
-  double median, low, high;
-};
-Spread SpreadOf(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  auto at = [&](double q) { return v[static_cast<size_t>(q * static_cast<double>(v.size() - 1) + 0.5)]; };
-  return {at(0.5), at(0.1), at(0.9)};
-}
+using tw::bench::PrintSpread;
+using tw::bench::Spread;
 
 std::string Lower(std::string s) {
   for (char& c : s) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
@@ -125,11 +120,7 @@ int main(int argc, char** argv) {
   std::printf("discovery of %s (%zu targets), %d interleaved runs after 3 warm-up (median, 10th-90th percentile)\n",
               portal.c_str(), our_names.size(), runs);
   std::vector<Spread> spreads;
-  for (const Side& s : sides) {
-    spreads.push_back(SpreadOf(s.ms));
-    std::printf("  %-34s %8.3f ms  (%.3f-%.3f)\n", s.name, spreads.back().median, spreads.back().low,
-                spreads.back().high);
-  }
+  for (const Side& s : sides) spreads.push_back(PrintSpread(s.name, 34, 3, s.ms));
 #ifdef TW_HAVE_LIBISCSI
   if (our_names != library_names) {
     std::fprintf(stderr, "discovery_bench: the two sides found different targets (%zu and %zu)\n", our_names.size(),

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "bench/spread.h"
+
 namespace {
 
 std::wstring Beside(const wchar_t* name) {
@@ -46,11 +48,6 @@ double TimeToWindow(const std::wstring& exe, const wchar_t* title) {
   return h ? 1000.0 * static_cast<double>(t1.QuadPart - t0.QuadPart) / static_cast<double>(f.QuadPart) : -1;
 }
 
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v.empty() ? -1 : v[v.size() / 2];
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -66,7 +63,7 @@ int main(int argc, char** argv) {
     minimal.push_back(a);
     manager.push_back(b);
   }
-  double m = Median(manager), n = Median(minimal);
+  double m = tw::bench::SpreadOf(manager).median, n = tw::bench::SpreadOf(minimal).median;
   std::printf("start-up to window shown, median of %d under Wine: manager %.1f ms, minimal window %.1f ms, ratio %.2f\n",
               runs, m, n, m / n);
   return 0;

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/spread.h"
 #include "cloud/http/quenta.h"
 #include "platform/internet.h"
 #include "platform/sockets.h"
@@ -31,14 +32,8 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-struct Spread {
-  double median, low, high;  // the median and the 10th and 90th percentiles
-};
-Spread SpreadOf(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  auto at = [&](double q) { return v[static_cast<size_t>(q * static_cast<double>(v.size() - 1) + 0.5)]; };
-  return {at(0.5), at(0.1), at(0.9)};
-}
+using tw::bench::PrintSpread;
+using tw::bench::Spread;
 
 #ifdef TW_HAVE_LIBCURL
 size_t Collect(char* data, size_t size, size_t count, void* answer) {
@@ -154,11 +149,7 @@ int main(int argc, char** argv) {
   std::printf("form post, one 1 MiB value, %d interleaved runs each after 3 warm-up (median, 10th-90th percentile)\n",
               runs);
   std::vector<Spread> spreads;
-  for (const Side& s : sides) {
-    spreads.push_back(SpreadOf(s.ms));
-    std::printf("  %-36s %8.2f ms  (%.2f-%.2f)\n", s.name, spreads.back().median, spreads.back().low,
-                spreads.back().high);
-  }
+  for (const Side& s : sides) spreads.push_back(PrintSpread(s.name, 36, 2, s.ms));
 #ifdef TW_HAVE_LIBCURL
   std::printf("  ratio ours / libcurl in-process, same work:     %5.2f\n", spreads[0].median / spreads[1].median);
   std::printf("  ratio ours / libcurl in-process, body prebuilt: %5.2f\n", spreads[0].median / spreads[2].median);
