@@ -1,5 +1,6 @@
 // Every flow that talks to the drivers, run once per request with that one
-// request failing: no crash (and, under the sanitizers, no leak), the user
+// request failing (device I/O, WMI, mount points, format, registry writes,
+// sockets alike): no crash (and, under the sanitizers, no leak), the user
 // told when the flow did not do its work, and the machine left whole:
 // no handle (and so no volume lock) left open, no slot half-plugged, no
 // folder entry active without its mount point, the snapshot tree intact.
@@ -7,11 +8,14 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <set>
 
 #include "base/text.h"
+#include "cloud/cloud_disk.h"
+#include "cloud/http/fake_internet.h"
 #include "devices/device_list.h"
 #include "devices/mount_wizard.h"
 #include "devices/removal.h"
@@ -19,7 +23,12 @@
 #include "devices/snapshots/snapshot_menu_commands.h"
 #include "devices/virtual_folder.h"
 #include "iscsi/discovery.h"
+#include "iscsi/testing/scripted_target.h"
+#include "iscsi/wizard_data.h"
 #include "platform/prompter.h"
+#include "platform/registry.h"
+#include "platform/sockets.h"
+#include "platform/wmi.h"
 #include "platform/volume_mounts.h"
 #include "platform/testing/sim_fixture.h"
 #include "platform/wnet.h"
@@ -78,16 +87,175 @@ class FailingWNet final : public WNet {
   WNet& inner_;
 };
 
+using Hit = std::function<bool()>;
+
+class FailingWmi final : public WmiService {
+ public:
+  FailingWmi(WmiService& inner, Hit hit) : inner_(inner), hit_(std::move(hit)) {}
+  Status Connect(const std::u16string& name_space, std::unique_ptr<WmiConnection>* out) override {
+    if (hit_()) return 0x80041003;  // WBEM_E_ACCESS_DENIED
+    std::unique_ptr<WmiConnection> inner;
+    if (Status st = inner_.Connect(name_space, &inner); st != kOk) return st;
+    struct Connection final : WmiConnection {
+      Connection(std::unique_ptr<WmiConnection> c, Hit& hit) : c(std::move(c)), hit(hit) {}
+      Status ExecQuery(const std::u16string& wql, std::vector<WmiRow>* rows) override {
+        rows->clear();
+        return hit() ? 0x80041001 : c->ExecQuery(wql, rows);  // WBEM_E_FAILED
+      }
+      std::unique_ptr<WmiConnection> c;
+      Hit& hit;
+    };
+    *out = std::make_unique<Connection>(std::move(inner), hit_);
+    return kOk;
+  }
+
+ private:
+  WmiService& inner_;
+  Hit hit_;
+};
+
+class FailingVolumeMounts final : public VolumeMounts {
+ public:
+  FailingVolumeMounts(VolumeMounts& inner, Hit hit) : inner_(inner), hit_(std::move(hit)) {}
+  Status SetMountPoint(const std::u16string& folder, const std::u16string& volume) override {
+    return hit_() ? kInjected : inner_.SetMountPoint(folder, volume);
+  }
+  Status DeleteMountPoint(const std::u16string& folder) override {
+    return hit_() ? kInjected : inner_.DeleteMountPoint(folder);
+  }
+  Status NewGuid(Guid* guid) override { return hit_() ? kInjected : inner_.NewGuid(guid); }
+
+ private:
+  VolumeMounts& inner_;
+  Hit hit_;
+};
+
+// A failed format ends with its done report saying so.
+class FailingFormatter final : public Formatter {
+ public:
+  FailingFormatter(Formatter& inner, Hit hit) : inner_(inner), hit_(std::move(hit)) {}
+  bool Load() override { return !hit_() && inner_.Load(); }
+  void FormatEx(const FormatRequest& request,
+                const std::function<bool(uint32_t, uint32_t, const void*)>& callback) override {
+    if (!hit_()) return inner_.FormatEx(request, callback);
+    failed_ = true;
+    const uint8_t success = 0;
+    callback(kFormatDone, 0, &success);
+  }
+  Status LastError() override { return failed_ ? kInjected : inner_.LastError(); }
+
+ private:
+  Formatter& inner_;
+  Hit hit_;
+  bool failed_ = false;
+};
+
+// Writes fail; reads go through.
+class FailingRegistry final : public Registry {
+ public:
+  FailingRegistry(Registry& inner, Hit hit) : inner_(inner), hit_(std::move(hit)) {}
+  Status CreateKey(RegKey parent, const std::u16string& subkey, RegKey* key) override {
+    return hit_() ? kErrAccessDenied : inner_.CreateKey(parent, subkey, key);
+  }
+  Status OpenKey(RegKey parent, const std::u16string& subkey, RegKey* key) override {
+    return inner_.OpenKey(parent, subkey, key);
+  }
+  Status CloseKey(RegKey key) override { return inner_.CloseKey(key); }
+  Status QueryString(RegKey key, const std::u16string& name, uint32_t bytes, std::u16string* value) override {
+    return inner_.QueryString(key, name, bytes, value);
+  }
+  Status QueryDword(RegKey key, const std::u16string& name, uint32_t* value) override {
+    return inner_.QueryDword(key, name, value);
+  }
+  Status SetString(RegKey key, const std::u16string& name, const std::u16string& value) override {
+    return hit_() ? kErrAccessDenied : inner_.SetString(key, name, value);
+  }
+  Status SetDword(RegKey key, const std::u16string& name, uint32_t value) override {
+    return hit_() ? kErrAccessDenied : inner_.SetDword(key, name, value);
+  }
+  Status DeleteValue(RegKey key, const std::u16string& name) override {
+    return hit_() ? kErrAccessDenied : inner_.DeleteValue(key, name);
+  }
+  Status DeleteTree(RegKey key, const std::u16string& subkey) override {
+    return hit_() ? kErrAccessDenied : inner_.DeleteTree(key, subkey);
+  }
+  Status EnumKey(RegKey key, uint32_t index, std::u16string* name) override {
+    return inner_.EnumKey(key, index, name);
+  }
+
+ private:
+  Registry& inner_;
+  Hit hit_;
+};
+
+// The calls that reach the peer fail with a reset connection.
+class FailingSockets final : public Sockets {
+ public:
+  FailingSockets(Sockets& inner, Hit hit) : inner_(inner), hit_(std::move(hit)) {}
+  SocketHandle Socket(int af, int type, int protocol) override {
+    return Fail() ? kInvalidSocket : inner_.Socket(af, type, protocol);
+  }
+  int SetSockOpt(SocketHandle s, int option, uint32_t ms) override { return inner_.SetSockOpt(s, option, ms); }
+  int GetSocketError(SocketHandle s) override { return inner_.GetSocketError(s); }
+  int IoctlSocket(SocketHandle s, long command, uint32_t value) override {
+    return inner_.IoctlSocket(s, command, value);
+  }
+  int Connect(SocketHandle s, uint32_t address, uint16_t port) override {
+    return Fail() ? kSocketError : inner_.Connect(s, address, port);
+  }
+  int Bind(SocketHandle s, uint32_t address, uint16_t port) override { return inner_.Bind(s, address, port); }
+  int Listen(SocketHandle s, int backlog) override { return inner_.Listen(s, backlog); }
+  SocketHandle Accept(SocketHandle s) override { return inner_.Accept(s); }
+  int GetSockName(SocketHandle s, uint32_t* address, uint16_t* port) override {
+    return inner_.GetSockName(s, address, port);
+  }
+  int Select(SocketHandle s, SelectSets* sets, uint32_t ms) override {
+    return Fail() ? kSocketError : inner_.Select(s, sets, ms);
+  }
+  int Send(SocketHandle s, const uint8_t* data, int length) override {
+    return Fail() ? kSocketError : inner_.Send(s, data, length);
+  }
+  int Recv(SocketHandle s, uint8_t* data, int length) override {
+    return Fail() ? kSocketError : inner_.Recv(s, data, length);
+  }
+  int CloseSocket(SocketHandle s) override { return inner_.CloseSocket(s); }
+  uint32_t InetAddr(const std::string& dotted) override { return inner_.InetAddr(dotted); }
+  bool GetHostByName(const std::string& name, std::vector<uint32_t>* addresses) override {
+    return inner_.GetHostByName(name, addresses);
+  }
+  int LastError() override { return failed_ ? kWsaEConnReset : inner_.LastError(); }
+
+ private:
+  bool Fail() {
+    failed_ = hit_();
+    return failed_;
+  }
+  Sockets& inner_;
+  Hit hit_;
+  bool failed_ = false;
+};
+
 // One run of a flow on a fresh machine, with request number `fail_at`
 // (opens and controls alike, from 1) failing; 0 fails none.
 class FlowRun : public testing::SimFixture {
  public:
-  explicit FlowRun(int fail_at) : wnet(*platform.wnet) {
+  explicit FlowRun(int fail_at)
+      : wnet(*platform.wnet),
+        hit([this, fail_at] { return counting && ++requests == fail_at; }),
+        wmi(*platform.wmi, hit),
+        mounts(*platform.volume_mounts, hit),
+        formatter(*platform.formatter, hit),
+        registry(*platform.registry, hit),
+        sockets(*platform.sockets, hit) {
     platform.prompter = &yes;
     platform.wnet = &wnet;
-    const auto hit = [this, fail_at]() -> Status { return counting && ++requests == fail_at ? kInjected : kOk; };
-    io->fail = [hit](const testing::RecordingDeviceIo::Request&) { return hit(); };
-    io->fail_open = [hit](const std::u16string&) { return hit(); };
+    platform.wmi = &wmi;
+    platform.volume_mounts = &mounts;
+    platform.formatter = &formatter;
+    platform.registry = &registry;
+    platform.sockets = &sockets;
+    io->fail = [this](const testing::RecordingDeviceIo::Request&) { return hit() ? kInjected : kOk; };
+    io->fail_open = [this](const std::u16string&) { return hit() ? kInjected : kOk; };
   }
   void Plug(uint8_t slot) {
     ASSERT_EQ(bus.PlugDevice(testing::NewImageRecord(slot, folder.Win32Path("d" + std::to_string(slot) + ".img"))),
@@ -130,9 +298,15 @@ class FlowRun : public testing::SimFixture {
 
   YesPrompter yes;
   FailingWNet wnet;
-  StorageBus bus{platform};
   bool counting = false;
   int requests = 0;
+  Hit hit;
+  FailingWmi wmi;
+  FailingVolumeMounts mounts;
+  FailingFormatter formatter;
+  FailingRegistry registry;
+  FailingSockets sockets;
+  StorageBus bus{platform};
 };
 
 // Runs `flow` with no failure to count its requests, then once per request
@@ -238,6 +412,130 @@ TEST(FaultInjection, FolderMountWithFormat) {
         }
         EXPECT_TRUE(std::filesystem::exists(r.folder.path() / "vf"));
       });
+}
+
+// A discovery portal on loopback that names one target, for each pass the
+// discovery may make.
+testing::ScriptedTarget::Handler OneTargetPortal() {
+  return [](testing::TargetConnection& c) {
+    testing::Request r;
+    if (!c.Read(&r)) return;
+    c.Send(testing::LoginResponse(0x81, {{"TargetPortalGroupTag", "1"}, {"AuthMethod", "None"}}));
+    if (!c.Read(&r)) return;
+    c.Send(testing::LoginResponse(0x87, {}));
+    if (!c.Read(&r)) return;
+    c.Send(testing::TextResponse(
+        testing::TextData({{"TargetName", "iqn.2026-12.fault:disk"}, {"TargetAddress", "127.0.0.1:3260,1"}}), true));
+    if (c.Read(&r)) c.Send(testing::LogoutResponse());
+    c.WaitForClose();
+  };
+}
+
+class AskedAccount final : public CloudAccountDialog {
+ public:
+  bool Ask(std::u16string* user, std::u16string* password) override {
+    *user = u"alice";
+    *password = u"s3cret";
+    return true;
+  }
+};
+
+// The mounts of every other kind, and the CHAP secret change of a mounted
+// iSCSI disk: a mount that failed is told and leaves no slot taken, one
+// that worked shows in the list; a secret is the old or the new one, and
+// the new one only when the change was reported done.
+TEST(FaultInjection, CdVhdIscsiAndCloudMountsAndTheChapSecretChange) {
+  enum Flow { kCd, kVhd, kIscsi, kCloud, kChap };
+  for (Flow flow : {kCd, kVhd, kIscsi, kCloud, kChap}) {
+    SCOPED_TRACE("flow " + std::to_string(flow));
+    int refreshed = 0;
+    ForEveryFailure(
+        [&](FlowRun& r) {
+          ASSERT_EQ(r.bus.SelectAdapter(0), kOk);
+          std::ofstream(r.folder.path() / "disc.iso") << "iso";
+          refreshed = 0;
+          if (flow != kChap) return;
+          DeviceRecord d;
+          d.set_slot(4);
+          d.set_device_type(kSharedIscsiDisk);
+          d.set_target_address(0x0100007F);
+          d.set_target_port(3260);
+          d.set_use_login(true);
+          d.set_target_class(2);
+          d.set_target_name("iqn.2026-12.fault:disk");
+          d.set_user_name("alice");
+          d.set_secret("old-secret-1");
+          ASSERT_EQ(r.bus.PlugDevice(d), kOk);
+        },
+        [&](FlowRun& r) -> Status {
+          IscsiLists lists;
+          InitiatorConfig config;
+          config.connectTimeoutMs = 500;
+          config.ioTimeoutMs = 500;
+          IscsiDiscovery discovery(*r.platform.sockets, lists, config);
+          MountContext ctx{r.platform, r.bus, discovery, [&] { ++refreshed; }, nullptr, nullptr, nullptr, nullptr};
+          if (flow == kCd || flow == kVhd) {
+            ctx.run_wizard = [&](MountWizard& w) {
+              w.cd.path = r.folder.Win32Path("disc.iso");
+              w.vhd.path = r.folder.Win32Path("new.vhd");
+              w.vhd.size_text = u"16";
+              return w.Finish();
+            };
+            return RunMountWizard(ctx, flow == kCd ? kPageCd : kPageVhd, 0);
+          }
+          if (flow == kIscsi) {
+            // The target page's discovery, then the hand-over of what it found.
+            testing::ScriptedTarget portal(*r.machine->platform().sockets,
+                                           {OneTargetPortal(), OneTargetPortal(), OneTargetPortal()});
+            discovery.DiscoverHost(u"127.0.0.1", portal.port(), "");
+            if (lists.targets().empty()) return kInjected;
+            EXPECT_EQ(lists.targets()[0].name, u"iqn.2026-12.fault:disk");
+            WizardData d(kTypeSharedIscsiDisk);
+            d.set_portalAddress(0x0100007F);
+            d.set_portalPort(portal.port());
+            d.set_targetName(lists.targets()[0].name);
+            return MountIscsiDevice(ctx, d);
+          }
+          if (flow == kCloud) {
+            testing::FakeInternet net;
+            net.body_pieces = {"alice<br/>10.1.2.3<br/>3260<br/>disk7"};
+            AskedAccount account;
+            const CloudMountOutcome o = MountCloudDisk(r.platform, r.bus, net, u"host", account);
+            return o.slot >= 0 && o.plug_status == kOk ? kOk : kInjected;
+          }
+          const auto outcome = ChangeDeviceSecret(r.platform, 4, [](ChangeSecretDialogModel& d) {
+            d.old_secret = u"old-secret-1";
+            d.chap_name = u"bob";
+            d.new_secret = u"new-secret-2";
+            return true;
+          });
+          if (outcome.result == SnapshotCommandResult::kNotApplicable) return kInjected;  // no disk to ask
+          if (outcome.result != SnapshotCommandResult::kDone) {
+            EXPECT_FALSE(r.yes.shown.empty()) << "the change failed without a word";
+            return kInjected;
+          }
+          return kOk;
+        },
+        [&](FlowRun& r, Status st, int) {
+          const sim::MachineState s = r.State();
+          if (flow == kChap) {
+            EXPECT_TRUE(s.slots[4].used);
+            if (st == kOk) EXPECT_EQ(s.slots[4].chap_secret, "new-secret-2");
+            EXPECT_TRUE(s.slots[4].chap_secret == "old-secret-1" || s.slots[4].chap_secret == "new-secret-2");
+            return;
+          }
+          int used = 0;
+          for (const sim::Slot& slot : s.slots) used += slot.used;
+          if (st == kOk) {
+            EXPECT_EQ(used, 1);
+            if (flow != kCloud) EXPECT_EQ(refreshed, 1) << "the list did not show the new device";
+          } else {
+            EXPECT_EQ(used, 0) << "a slot taken by a mount that failed";
+            // A discovery that found nothing leaves an empty target page, not a message.
+            if (flow != kIscsi) EXPECT_FALSE(r.yes.shown.empty()) << "the mount failed without a word";
+          }
+        });
+  }
 }
 
 class SnapshotRun {

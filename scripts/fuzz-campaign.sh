@@ -3,12 +3,13 @@
 # each and prints, per target, the inputs run and the findings (crashes,
 # leaks, time-outs) with the files that reproduce them.
 #
-#   scripts/fuzz-campaign.sh [SECONDS] [BUILD_DIR]
+#   scripts/fuzz-campaign.sh [SECONDS] [BUILD_DIR] [TARGET...]
 #
 # SECONDS defaults to 60, BUILD_DIR to build/h-asan (configured with
 # -DTW_SANITIZE=ON -DTW_FUZZ=ON and clang). Each target keeps its corpus in
 # BUILD_DIR/fuzz-campaign/NAME/corpus, so a later campaign goes on from
-# there; findings land in BUILD_DIR/fuzz-campaign/NAME/. Exit code 1 when
+# there; findings land in BUILD_DIR/fuzz-campaign/NAME/. Named targets run
+# alone (each must be one the tree registered). Exit code 1 when
 # anything was found, 2 when a target is not built or ends in failure
 # without leaving a reproducer (it ran nothing that can be trusted).
 set -uo pipefail
@@ -17,11 +18,19 @@ SECONDS_EACH=${1:-60}
 TREE=${2:-$ROOT/build/h-asan}
 [[ -d $TREE ]] || { echo "fuzz-campaign: no build tree $TREE" >&2; exit 2; }
 TREE=$(cd "$TREE" && pwd)
+shift $(($# > 2 ? 2 : $#))
 
 # Every fuzz target the tree registered with ctest (label "fuzz").
 mapfile -t targets < <(cd "$TREE" && ctest -N -L fuzz 2>/dev/null | sed -n 's/^ *Test *#[0-9]*: *//p' |
   sed -e 's/_run$//' -e 's/_short$//' | sort -u)
 ((${#targets[@]})) || { echo "fuzz-campaign: no fuzz targets in $TREE" >&2; exit 2; }
+if (($#)); then
+  for name in "$@"; do
+    printf '%s\n' "${targets[@]}" | grep -qx -- "$name" ||
+      { echo "fuzz-campaign: $name is not a fuzz target of $TREE" >&2; exit 2; }
+  done
+  targets=("$@")
+fi
 
 found_any=0
 broken=0

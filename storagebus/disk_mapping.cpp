@@ -14,6 +14,13 @@ namespace {
 constexpr uint32_t kReadWrite = kGenericRead | kGenericWrite;
 constexpr uint32_t kShareReadWrite = kFileShareRead | kFileShareWrite;
 constexpr int kAttempts = 3;
+
+// Readers take a letter at every third character, so only "X:" ids may go
+// into a slot's letters: any other text would have them lock and dismount
+// volumes named by its stray characters.
+bool IsDriveId(const std::u16string& id) {
+  return id.size() == 2 && id[1] == u':' && ((id[0] >= u'A' && id[0] <= u'Z') || (id[0] >= u'a' && id[0] <= u'z'));
+}
 }  // namespace
 
 bool IsOwnDriveCaption(const std::u16string& caption) { return StartsWithNoCase(caption, u"Velthorn"); }
@@ -21,8 +28,8 @@ bool IsOwnDriveCaption(const std::u16string& caption) { return StartsWithNoCase(
 std::u16string EscapeWqlString(const std::u16string& text) {
   std::u16string out;
   for (char16_t c : text) {
+    if (c == u'\\' || c == u'"') out.push_back(u'\\');
     out.push_back(c);
-    if (c == u'\\') out.push_back(u'\\');
   }
   return out;
 }
@@ -51,7 +58,7 @@ std::u16string DiskMapping::GetSlotLetters(int slot) {
             {EscapeWqlString(partition_id)}));
         for (; !logical.AtEnd(); logical.Next()) {
           std::u16string id;
-          if (logical.GetText(u"DeviceID", &id)) letters += Format(u"%s ", {id});
+          if (logical.GetText(u"DeviceID", &id) && IsDriveId(id)) letters += Format(u"%s ", {id});
         }
       }
       return letters;  // the first matching disk ends the search
@@ -65,7 +72,7 @@ std::u16string DiskMapping::GetSlotLetters(int slot) {
       if (!cdroms.GetText(u"Caption", &caption) || !cdroms.GetText(u"Id", &id) ||
           !cdroms.GetInt(u"SCSITargetId", &target))
         continue;
-      if (target == slot && IsOwnDriveCaption(caption)) return id;
+      if (target == slot && IsOwnDriveCaption(caption)) return IsDriveId(id) ? id : std::u16string();
     }
   }
   return {};
@@ -103,7 +110,7 @@ std::array<std::u16string, kSlotCount> DiskMapping::AllSlotLetters() {
           u"ASSOCIATORS OF {Win32_DiskPartition.DeviceID=\"%ws\"} WHERE AssocClass = Win32_LogicalDiskToPartition",
           {EscapeWqlString(partition_id)}));
       for (; !query.AtEnd(); query.Next())
-        if (query.GetText(u"DeviceID", &id)) letters[slot] += id + u" ";
+        if (query.GetText(u"DeviceID", &id) && IsDriveId(id)) letters[slot] += id + u" ";
     }
   }
   if (std::find(has_disk.begin(), has_disk.end(), false) == has_disk.end()) return letters;
@@ -117,7 +124,7 @@ std::array<std::u16string, kSlotCount> DiskMapping::AllSlotLetters() {
       if (target < 0 || target >= kSlotCount || has_disk[target] || has_cd[target] || !IsOwnDriveCaption(caption))
         continue;
       has_cd[target] = true;
-      letters[target] = id;
+      if (IsDriveId(id)) letters[target] = id;
     }
   }
   return letters;

@@ -36,7 +36,7 @@ class DiskMapping {
 
 // True when a WMI Caption names one of the adapter's own drives.
 bool IsOwnDriveCaption(const std::u16string& caption);
-// Doubles every backslash, for a text inside a WQL string.
+// Escapes backslashes and double quotes, for a text inside a WQL string.
 std::u16string EscapeWqlString(const std::u16string& text);
 
 }  // namespace tw

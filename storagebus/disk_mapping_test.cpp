@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <map>
+#include <memory>
 
 #include "platform/testing/sim_fixture.h"
 #include "storagebus/testing/image_records.h"
@@ -77,6 +79,60 @@ TEST_F(DiskMappingTest, AssociationsNeedDoubledBackslashes) {
   EXPECT_EQ(id, u"Disk #2, Partition #0");
   EXPECT_FALSE(q.Next());
   EXPECT_TRUE(q.AtEnd() || !q.Next());
+}
+
+// WMI answering from a table of query texts; a text not in it finds nothing.
+class TableWmi final : public WmiService, public WmiConnection {
+ public:
+  std::map<std::u16string, std::vector<WmiRow>> answers;
+  std::vector<std::u16string> asked;
+  Status Connect(const std::u16string&, std::unique_ptr<WmiConnection>* out) override {
+    struct Forward final : WmiConnection {
+      explicit Forward(TableWmi& t) : t(t) {}
+      Status ExecQuery(const std::u16string& wql, std::vector<WmiRow>* rows) override {
+        return t.ExecQuery(wql, rows);
+      }
+      TableWmi& t;
+    };
+    *out = std::make_unique<Forward>(*this);
+    return kOk;
+  }
+  Status ExecQuery(const std::u16string& wql, std::vector<WmiRow>* rows) override {
+    asked.push_back(wql);
+    *rows = answers[wql];
+    return kOk;
+  }
+};
+
+TEST_F(DiskMappingTest, OnlyDriveIdsBecomeLettersAndQuotedIdsStayWhole) {
+  // A disk id with a quote in it, and logical disks whose ids are no
+  // drive letters: readers take every third character, so "Velthorn ..."
+  // would have them lock V:, t:, r:, ...
+  TableWmi wmi;
+  const std::u16string disk = u"\\\\.\\PHYSICALDRIVE\"9";
+  const auto text = [](std::u16string t) { return WmiValue::Text(std::move(t)); };
+  wmi.answers[u"SELECT * FROM Win32_DiskDrive"] = {
+      {{u"Caption", text(u"Velthorn Virtual Disk")}, {u"DeviceID", text(disk)}, {u"SCSITargetId", WmiValue::Int(1)}}};
+  wmi.answers[u"ASSOCIATORS OF {Win32_DiskDrive.DeviceID=\"\\\\\\\\.\\\\PHYSICALDRIVE\\\"9\"} WHERE AssocClass = "
+              u"Win32_DiskDriveToDiskPartition"] = {{{u"DeviceID", text(u"P")}}};
+  wmi.answers[u"ASSOCIATORS OF {Win32_DiskPartition.DeviceID=\"P\"} WHERE AssocClass = Win32_LogicalDiskToPartition"] =
+      {{{u"DeviceID", text(u"Velthorn Virtual Disk")}}, {{u"DeviceID", text(u"E:")}}, {{u"DeviceID", text(u"F")}},
+       {{u"DeviceID", text(u"G:\\")}}, {{u"DeviceID", WmiValue::Int(7)}}, {{u"DeviceID", text(u"h:")}}};
+  wmi.answers[u"SELECT * FROM Win32_CDROMDrive"] = {
+      {{u"Caption", text(u"Velthorn CdRom")}, {u"Id", text(u"CdRom0")}, {u"SCSITargetId", WmiValue::Int(2)}},
+      {{u"Caption", text(u"Velthorn CdRom")}, {u"Id", text(u"K:")}, {u"SCSITargetId", WmiValue::Int(3)}}};
+  Platform p = platform;
+  p.wmi = &wmi;
+  DiskMapping mapping(p);
+  EXPECT_EQ(mapping.GetSlotLetters(1), u"E: h: ");
+  EXPECT_EQ(mapping.GetSlotLetters(2), u"");
+  EXPECT_EQ(mapping.GetSlotLetters(3), u"K:");
+  const auto all = mapping.AllSlotLetters();
+  EXPECT_EQ(all[1], u"E: h: ");
+  EXPECT_EQ(all[2], u"");
+  EXPECT_EQ(all[3], u"K:");
+  EXPECT_EQ(mapping.FindSlotDisk(1), disk);
+  EXPECT_EQ(EscapeWqlString(u"a\"b\\c"), u"a\\\"b\\\\c");
 }
 
 TEST_F(DiskMappingTest, WmiQueryCursorAndValues) {
