@@ -1,6 +1,7 @@
 #include "ui/win/skin_controls.h"
 
 #include "framework/dpi.h"
+#include "ui/win/accessible.h"
 #include "ui/win/memory_dc.h"
 
 namespace tw::ui {
@@ -114,6 +115,22 @@ LRESULT CButtonEx::OnKeyDown(WPARAM wp, LPARAM) {
   ::SendMessageW(GetParent(), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(m_hWnd), BN_CLICKED),
                  reinterpret_cast<LPARAM>(m_hWnd));
   return 0;
+}
+
+LRESULT CButtonEx::OnGetObject(WPARAM wp, LPARAM lp) {
+  AccessibleFacts facts;
+  // The text without its mnemonic marks ("&&" is a literal "&").
+  std::wstring text = GetWindowText();
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == L'&' && ++i == text.size()) break;
+    facts.name += text[i];
+  }
+  facts.role = ROLE_SYSTEM_PUSHBUTTON;
+  facts.state = STATE_SYSTEM_FOCUSABLE;
+  facts.default_action = L"Press";
+  LRESULT r = AnswerGetObject(m_hWnd, wp, lp, facts);
+  if (!r) SetMsgHandled(false);
+  return r;
 }
 
 LRESULT CButtonEx::OnDpiChanged(WPARAM wp, LPARAM) {
