@@ -184,7 +184,8 @@ void CMyStatic::Paint(HDC target) {
   RECT rc = GetClientRect();
   CMemoryDC dc(target, &rc);
   SIZE s = fw::GetBitmapSize(image_);
-  dc.DrawBitmap(image_, 0, 0, rc.right + 1, s.cy, 0, 0, s.cx, s.cy);
+  // The band's height is the picture's at 96 DPI, scaled with the control.
+  dc.DrawBitmap(image_, 0, 0, rc.right + 1, fw::Scale(s.cy, fw::DpiOf(m_hWnd)), 0, 0, s.cx, s.cy);
   fw::CSelect sel(dc, font_);
   dc.SetBkMode(TRANSPARENT);
   dc.SetTextColor(font_.text_colour());
