@@ -5,7 +5,8 @@
 # Runs each screen's own script (the manager, the mount windows, the
 # snapshot windows, the shell extension) on the display in DISPLAY.
 #
-# Then the main screens again at 120, 144 and 192 DPI and at 96 DPI without
+# Then the manager's pages, the wizard's first two, the snapshot windows and
+# the shell extension's screens again at 120, 144 and 192 DPI and at 96 DPI without
 # Tahoma (OUTDIR-scales/SETTING, one Wine prefix per setting, kept between
 # runs; TW_SHOT_SETTINGS picks others, "" none), and checks them: every
 # control inside its window, no controls overlapping that do not at 96 DPI
@@ -73,9 +74,8 @@ if [[ -n $settings ]]; then
       export WINEPREFIX=$prefix TW_NO_TAHOMA=$no_tahoma DISPLAY=:$n TW_SHOT_RECTS=$scales/rects/$setting
       "$ROOT/scripts/manager-shots.sh" "$dir" "$tree" >/dev/null
       TW_SHOT_ONLY="page0 page1" DISPLAY_NUM=$n "$ROOT/devices/win/shoot-mount-windows.sh" "$tree" "$dir/mount" >/dev/null
-      TW_SHOT_ONLY=snapshot-manager DISPLAY_NUM=$n "$ROOT/devices/snapshots/win/shoot.sh" "$tree" "$dir/snapshots" \
-        >/dev/null
-      TW_SHOT_ONLY=password DISPLAY_NUM=$n "$ROOT/scripts/pellowen-shots.sh" "$tree" "$dir/pellowen" >/dev/null
+      DISPLAY_NUM=$n "$ROOT/devices/snapshots/win/shoot.sh" "$tree" "$dir/snapshots" >/dev/null
+      DISPLAY_NUM=$n "$ROOT/scripts/pellowen-shots.sh" "$tree" "$dir/pellowen" >/dev/null
       wineserver -k || true
     )
     for f in "$dir"/mount/*.png; do mv "$f" "$dir/wizard-$(basename "$f")"; done

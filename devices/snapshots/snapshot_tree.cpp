@@ -302,39 +302,60 @@ Rgb NodeFill(bool selected, bool view_has_focus) {
 
 Rgb NodeTextColour(bool selected) { return selected ? kWhite : kBlack; }
 
-ViewportLayout LayoutViewport(Size window, Size tree_extent) {
+namespace {
+int FloorDiv(int64_t a, int64_t b) { return static_cast<int>(a >= 0 ? a / b : -((-a + b - 1) / b)); }
+}  // namespace
+
+int ViewScale::Px(int units) const {
+  if (dpi == 96) return units;
+  int64_t p = static_cast<int64_t>(units) * dpi;
+  return static_cast<int>(p >= 0 ? (p + 48) / 96 : -((-p + 48) / 96));
+}
+
+int ViewScale::Units(int px) const {
+  if (dpi == 96) return px;
+  // An estimate within one of the answer, then the exact inverse of Px.
+  int u = FloorDiv(static_cast<int64_t>(px) * 96, dpi);
+  while (Px(u + 1) <= px) ++u;
+  while (Px(u) > px) --u;
+  return u;
+}
+
+ViewportLayout LayoutViewport(Size window, Size tree_extent, ViewScale scale) {
   ViewportLayout v;
-  v.drawing = {tree_extent.width + kExtentMargin, tree_extent.height + kExtentMargin};
+  const int bar = scale.Px(kScrollBarSize);
+  v.drawing = {scale.Px(tree_extent.width + kExtentMargin), scale.Px(tree_extent.height + kExtentMargin)};
   // A bar takes room from the other direction, which may call for that
   // direction's bar in turn; two rounds settle it.
   for (int round = 0; round < 3; ++round) {
-    v.client = {window.width - (v.vertical_bar ? kScrollBarSize : 0),
-                window.height - (v.horizontal_bar ? kScrollBarSize : 0)};
+    v.client = {window.width - (v.vertical_bar ? bar : 0),
+                window.height - (v.horizontal_bar ? bar : 0)};
     bool h = v.drawing.width > v.client.width;
     bool vb = v.drawing.height > v.client.height;
     if (h == v.horizontal_bar && vb == v.vertical_bar) break;
     v.horizontal_bar = h;
     v.vertical_bar = vb;
   }
-  v.client = {std::max(0, window.width - (v.vertical_bar ? kScrollBarSize : 0)),
-              std::max(0, window.height - (v.horizontal_bar ? kScrollBarSize : 0))};
+  v.client = {std::max(0, window.width - (v.vertical_bar ? bar : 0)),
+              std::max(0, window.height - (v.horizontal_bar ? bar : 0))};
   v.bitmap = {std::max(v.client.width, v.drawing.width), std::max(v.client.height, v.drawing.height)};
   v.max_x = std::max(0, v.drawing.width - v.client.width);
   v.max_y = std::max(0, v.drawing.height - v.client.height);
   return v;
 }
 
-void SnapshotScroller::SetLayout(const ViewportLayout& layout) {
+void SnapshotScroller::SetLayout(const ViewportLayout& layout, ViewScale scale) {
   layout_ = layout;
+  scale_ = scale;
   x_ = Clamp(x_, layout_.max_x);
   y_ = Clamp(y_, layout_.max_y);
 }
 
 namespace {
-int StepDistance(SnapshotScroller::Step step, int page) {
+int StepDistance(SnapshotScroller::Step step, int line, int page) {
   switch (step) {
-    case SnapshotScroller::Step::kLineBack: return -kLineScroll;
-    case SnapshotScroller::Step::kLineOn: return kLineScroll;
+    case SnapshotScroller::Step::kLineBack: return -line;
+    case SnapshotScroller::Step::kLineOn: return line;
     case SnapshotScroller::Step::kPageBack: return -page;
     case SnapshotScroller::Step::kPageOn: return page;
   }
@@ -343,11 +364,11 @@ int StepDistance(SnapshotScroller::Step step, int page) {
 }  // namespace
 
 void SnapshotScroller::ScrollHorizontal(Step step) {
-  x_ = Clamp(x_ + StepDistance(step, kPageScrollHorizontal), layout_.max_x);
+  x_ = Clamp(x_ + StepDistance(step, scale_.Px(kLineScroll), scale_.Px(kPageScrollHorizontal)), layout_.max_x);
 }
 
 void SnapshotScroller::ScrollVertical(Step step) {
-  y_ = Clamp(y_ + StepDistance(step, kPageScrollVertical), layout_.max_y);
+  y_ = Clamp(y_ + StepDistance(step, scale_.Px(kLineScroll), scale_.Px(kPageScrollVertical)), layout_.max_y);
 }
 
 void SnapshotScroller::ScrollTo(int x, int y) {
@@ -355,11 +376,13 @@ void SnapshotScroller::ScrollTo(int x, int y) {
   y_ = Clamp(y, layout_.max_y);
 }
 
-int NodeToSelectAt(const SnapshotTree& tree, Point p) {
-  int hit = tree.HitTest(p.x, p.y);
+int NodeToSelectAt(const SnapshotTree& tree, Point p, ViewScale scale) {
+  int hit = tree.HitTest(scale.Units(p.x), scale.Units(p.y));
   return hit == tree.root() ? kNoNode : hit;
 }
 
-bool HandCursorAt(const SnapshotTree& tree, Point p) { return NodeToSelectAt(tree, p) != kNoNode; }
+bool HandCursorAt(const SnapshotTree& tree, Point p, ViewScale scale) {
+  return NodeToSelectAt(tree, p, scale) != kNoNode;
+}
 
 }  // namespace tw

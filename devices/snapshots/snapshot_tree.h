@@ -164,7 +164,21 @@ class SnapshotTree {
 Rgb NodeFill(bool selected, bool view_has_focus);
 Rgb NodeTextColour(bool selected);
 
-// The view's drawing surface and scroll bars for a window of a given size.
+// The grid and every figure above are 96-DPI pixels ("units"); a view on a
+// screen of another DPI draws and hit-tests through this scale, so the
+// tree's layout is the same at every scale.
+struct ViewScale {
+  int dpi = 96;
+  // Units to pixels, rounded to the nearest as the system's MulDiv does.
+  int Px(int units) const;
+  // The unit a pixel lies in: the largest u with Px(u) <= px, so a pixel
+  // is in a box exactly when it is in the box's pixel rectangle.
+  int Units(int px) const;
+  Rect Px(const Rect& r) const { return {Px(r.left), Px(r.top), Px(r.right), Px(r.bottom)}; }
+};
+
+// The view's drawing surface and scroll bars for a window of a given size
+// (pixels), the tree's extent in units.
 struct ViewportLayout {
   bool horizontal_bar = false;
   bool vertical_bar = false;
@@ -174,12 +188,13 @@ struct ViewportLayout {
   int max_x = 0;  // largest scroll offsets
   int max_y = 0;
 };
-ViewportLayout LayoutViewport(Size window, Size tree_extent);
+ViewportLayout LayoutViewport(Size window, Size tree_extent, ViewScale scale = {});
 
-// Scroll offsets within a layout; every change is clamped to the range.
+// Scroll offsets (pixels) within a layout; every change is clamped to the
+// range. The steps are units scaled by `scale`.
 class SnapshotScroller {
  public:
-  void SetLayout(const ViewportLayout& layout);
+  void SetLayout(const ViewportLayout& layout, ViewScale scale = {});
   const ViewportLayout& layout() const { return layout_; }
   int x() const { return x_; }
   int y() const { return y_; }
@@ -195,12 +210,14 @@ class SnapshotScroller {
  private:
   static int Clamp(int v, int max) { return v < 0 ? 0 : v > max ? max : v; }
   ViewportLayout layout_;
+  ViewScale scale_;
   int x_ = 0, y_ = 0;
 };
 
 // What a click or a pointer over the view means: the node to select (or
-// kNoNode), and whether the pointer is the hand.
-int NodeToSelectAt(const SnapshotTree& tree, Point drawing_point);
-bool HandCursorAt(const SnapshotTree& tree, Point drawing_point);
+// kNoNode), and whether the pointer is the hand. The point is in drawing
+// pixels of a view at `scale`.
+int NodeToSelectAt(const SnapshotTree& tree, Point drawing_point, ViewScale scale = {});
+bool HandCursorAt(const SnapshotTree& tree, Point drawing_point, ViewScale scale = {});
 
 }  // namespace tw

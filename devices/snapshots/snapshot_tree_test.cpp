@@ -336,6 +336,45 @@ TEST(SnapshotViewportTest, BarsRangesAndSteps) {
   EXPECT_EQ(s.y(), 0);
 }
 
+// At every scale a click selects the node whose box is drawn under the
+// pointer, pixel for pixel, and the drawing and the steps grow with it.
+TEST(SnapshotViewportTest, ScaledViewHitsWhatItDraws) {
+  SnapshotTree tree;
+  int a = tree.AddChild(tree.root(), K::kSnapshot, u"a", u"", 1);
+  int b = tree.AddChild(a, K::kSnapshot, u"b", u"", 2);
+  tree.AddChild(a, K::kSnapshot, u"c", u"", 3);
+  tree.AddChild(b, K::kSnapshot, u"d", u"", 4);
+  tree.MovePresentStateUnder(b);
+  const std::vector<int> order = tree.DrawOrder();
+  for (int dpi : {96, 120, 144, 168, 192, 288}) {
+    SCOPED_TRACE(dpi);
+    ViewScale s{dpi};
+    for (int u = -200; u <= 2000; ++u) ASSERT_EQ(s.Units(s.Px(u)), u);
+    Size extent = tree.Extent();
+    ViewportLayout v = LayoutViewport({100, 100}, extent, s);
+    EXPECT_EQ(v.drawing, (Size{s.Px(extent.width + kExtentMargin), s.Px(extent.height + kExtentMargin)}));
+    EXPECT_EQ(v.client, (Size{100 - s.Px(kScrollBarSize), 100 - s.Px(kScrollBarSize)}));
+    int hits = 0;
+    for (int y = 0; y < v.drawing.height; ++y) {
+      for (int x = 0; x < v.drawing.width; ++x) {
+        int expected = kNoNode;
+        for (int n : order)
+          if (s.Px(tree.Box(n)).Contains(x, y)) expected = n;
+        if (expected == tree.root()) expected = kNoNode;
+        ASSERT_EQ(NodeToSelectAt(tree, {x, y}, s), expected) << x << "," << y;
+        hits += expected != kNoNode;
+      }
+    }
+    // Five selectable boxes, each its scaled square.
+    int side = s.Px(kRootLeft + kGridStep) - s.Px(kRootLeft);
+    EXPECT_NEAR(hits, 5 * side * side, 5 * 2 * side);
+    SnapshotScroller scroller;
+    scroller.SetLayout(v, s);
+    scroller.ScrollVertical(SnapshotScroller::Step::kLineOn);
+    EXPECT_EQ(scroller.y(), std::min(v.max_y, s.Px(kLineScroll)));
+  }
+}
+
 // The view paints the pieces of its visible part only; they must be exactly
 // the pieces of the whole drawing that meet it, in the same order.
 TEST(SnapshotTreeLayoutTest, ConnectorsInAnAreaAreTheWholeDrawingsPiecesThatMeetIt) {

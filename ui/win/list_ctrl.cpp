@@ -1,6 +1,10 @@
 #include "ui/win/list_ctrl.h"
 
+#include <algorithm>
+#include <cstdint>
+
 #include "framework/dpi.h"
+#include "ui/win/accessible.h"
 #include "ui/win/memory_dc.h"
 
 namespace tw::ui {
@@ -13,6 +17,79 @@ constexpr size_t kCellTipMaxChars = 1023;
 
 // A location keeps its drive and its file name when cut: the middle goes.
 bool LooksLikePath(const std::wstring& t) { return t.find(L'\\') != std::wstring::npos; }
+
+// Image `i` of the list as premultiplied BGRA, `size` pixels square,
+// stretched bilinearly; null when the list gives no picture.
+HBITMAP ScaledIcon(HIMAGELIST list, int i, int size) {
+  IMAGEINFO info{};
+  if (!ImageList_GetImageInfo(list, i, &info)) return nullptr;
+  const int w = info.rcImage.right - info.rcImage.left, h = info.rcImage.bottom - info.rcImage.top;
+  if (w <= 0 || h <= 0) return nullptr;
+  HDC screen = ::GetDC(nullptr);
+  auto read = [&](HBITMAP bitmap, int top, std::vector<uint32_t>* out) {
+    // The whole strip, then the image's rows.
+    SIZE all = fw::GetBitmapSize(bitmap);
+    BITMAPINFO bi{};
+    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), all.cx, -all.cy, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    std::vector<uint32_t> px(static_cast<size_t>(all.cx) * static_cast<size_t>(all.cy));
+    if (!::GetDIBits(screen, bitmap, 0, static_cast<UINT>(all.cy), px.data(), &bi, DIB_RGB_COLORS)) return false;
+    out->resize(static_cast<size_t>(w) * static_cast<size_t>(h));
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x)
+        (*out)[static_cast<size_t>(y * w + x)] =
+            px[static_cast<size_t>((top + y) * all.cx + info.rcImage.left + x)];
+    return true;
+  };
+  std::vector<uint32_t> colour, mask;
+  bool ok = read(info.hbmImage, info.rcImage.top, &colour);
+  bool has_alpha = false;
+  for (uint32_t c : colour) has_alpha |= (c >> 24) != 0;
+  // Without an alpha channel the mask says what is transparent.
+  if (ok && !has_alpha && info.hbmMask && read(info.hbmMask, info.rcImage.top, &mask))
+    for (size_t k = 0; k < colour.size(); ++k) colour[k] = (colour[k] & 0xFFFFFF) | ((mask[k] & 0xFFFFFF) ? 0 : 0xFF000000u);
+  ::ReleaseDC(nullptr, screen);
+  if (!ok) return nullptr;
+  // Premultiplied channels: b, g, r, a.
+  std::vector<float> pre(colour.size() * 4);
+  for (size_t k = 0; k < colour.size(); ++k) {
+    float a = static_cast<float>(colour[k] >> 24) / 255.0f;
+    for (int c = 0; c < 3; ++c) pre[k * 4 + c] = static_cast<float>((colour[k] >> (8 * c)) & 0xFF) * a;
+    pre[k * 4 + 3] = a * 255.0f;
+  }
+  BITMAPINFO bi{};
+  bi.bmiHeader = {sizeof(BITMAPINFOHEADER), size, -size, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  HBITMAP out = ::CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (!out) return nullptr;
+  auto* dst = static_cast<uint32_t*>(bits);
+  auto sample = [&](float v, int n, int* lo, float* t) {
+    float f = std::clamp(v, 0.0f, static_cast<float>(n - 1));
+    *lo = std::min(static_cast<int>(f), n - 2 < 0 ? 0 : n - 2);
+    *t = n > 1 ? f - static_cast<float>(*lo) : 0.0f;
+  };
+  for (int y = 0; y < size; ++y) {
+    int y0;
+    float ty;
+    sample((static_cast<float>(y) + 0.5f) * static_cast<float>(h) / static_cast<float>(size) - 0.5f, h, &y0, &ty);
+    int y1 = std::min(y0 + 1, h - 1);
+    for (int x = 0; x < size; ++x) {
+      int x0;
+      float tx;
+      sample((static_cast<float>(x) + 0.5f) * static_cast<float>(w) / static_cast<float>(size) - 0.5f, w, &x0, &tx);
+      int x1 = std::min(x0 + 1, w - 1);
+      uint32_t v = 0;
+      for (int c = 0; c < 4; ++c) {
+        auto at = [&](int xx, int yy) { return pre[static_cast<size_t>(yy * w + xx) * 4 + static_cast<size_t>(c)]; };
+        float top = at(x0, y0) + (at(x1, y0) - at(x0, y0)) * tx;
+        float bottom = at(x0, y1) + (at(x1, y1) - at(x0, y1)) * tx;
+        float f = top + (bottom - top) * ty;
+        v |= static_cast<uint32_t>(std::clamp(static_cast<int>(f + 0.5f), 0, 255)) << (8 * c);
+      }
+      dst[y * size + x] = v;
+    }
+  }
+  return out;
+}
 
 }  // namespace
 
@@ -49,6 +126,15 @@ LRESULT CMyHeaderCtrl::OnLayout(WPARAM, LPARAM lp) {
     layout->pwpos->cy = fw::Scale(kHeaderHeight, dpi_);
     layout->prc->top = fw::Scale(kHeaderHeight, dpi_);
   }
+  return r;
+}
+
+LRESULT CMyHeaderCtrl::OnGetObject(WPARAM wp, LPARAM lp) {
+  AccessibleFacts facts;
+  for (int i = 0, n = GetItemCount(); i < n; ++i) facts.name += (i ? L", " : L"") + GetItemText(i);
+  facts.role = ROLE_SYSTEM_LIST;
+  LRESULT r = AnswerGetObject(m_hWnd, wp, lp, facts);
+  if (!r) SetMsgHandled(false);
   return r;
 }
 
@@ -204,7 +290,7 @@ LRESULT CMyListCtrl::OnDrawItem(WPARAM, LPARAM lp) {
         it.mask = LVIF_IMAGE;
         it.iItem = item;
         SendMessageW(LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&it));
-        ImageList_Draw(icons_, it.iImage, dc, dis->rcItem.left, dis->rcItem.top, ILD_TRANSPARENT);
+        DrawIcon(dc, it.iImage, dis->rcItem);
       }
     }
     RECT tr = cell;
@@ -226,6 +312,31 @@ LRESULT CMyListCtrl::OnDrawItem(WPARAM, LPARAM lp) {
     }
   }
   return TRUE;
+}
+
+void CMyListCtrl::DrawIcon(HDC dc, int image, const RECT& row) {
+  const int size = fw::Scale(kIconColumn, dpi_);
+  // Centred in the row: at 96 DPI the 24-pixel icon sits at the 25-pixel row's top.
+  const int top = row.top + (row.bottom - row.top - size) / 2;
+  if (dpi_ == fw::kBaseDpi) {
+    ImageList_Draw(icons_, image, dc, row.left, top, ILD_TRANSPARENT);
+    return;
+  }
+  if (size != scaled_icon_size_) {
+    scaled_icons_.clear();
+    scaled_icon_size_ = size;
+  }
+  if (image < 0 || image >= ImageList_GetImageCount(icons_)) return;
+  if (scaled_icons_.size() <= static_cast<size_t>(image)) scaled_icons_.resize(static_cast<size_t>(image) + 1);
+  fw::CBitmap& picture = scaled_icons_[static_cast<size_t>(image)];
+  if (picture.IsNull()) picture.Attach(ScaledIcon(icons_, image, size));
+  if (picture.IsNull()) return;
+  HDC mem = ::CreateCompatibleDC(dc);
+  HGDIOBJ old = ::SelectObject(mem, picture);
+  BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+  ::GdiAlphaBlend(dc, row.left, top, size, size, mem, 0, 0, size, size, blend);
+  ::SelectObject(mem, old);
+  ::DeleteDC(mem);
 }
 
 LRESULT CMyListCtrl::OnThumb(bool vertical, WPARAM wp) {

@@ -30,10 +30,13 @@ class CMyHeaderCtrl : public fw::CHeaderCtrl {
     TW_MSG(WM_MOUSELEAVE, OnMouseLeave)
     TW_MSG(WM_LBUTTONDOWN, OnLButtonDown)
     TW_MSG(WM_LBUTTONUP, OnLButtonUp)
+    TW_MSG(WM_GETOBJECT, OnGetObject)
   TW_END_MSG_MAP()
 
  private:
   LRESULT OnLayout(WPARAM, LPARAM lp);
+  // The column titles as the header's name, since it paints them itself.
+  LRESULT OnGetObject(WPARAM wp, LPARAM lp);
   LRESULT OnPaint(WPARAM, LPARAM);
   LRESULT OnEraseBkgnd(WPARAM, LPARAM) { return 1; }
   LRESULT OnMouseMove(WPARAM, LPARAM lp);
@@ -57,7 +60,12 @@ class CMyListCtrl : public fw::CListViewCtrl {
   void SetRowHeight();
   int row_height() const { return row_height_; }
   UINT dpi() const { return dpi_; }
-  void SetIconList(HIMAGELIST icons) { icons_ = icons; }
+  // The rows' icons, drawn at 24 pixels at 96 DPI; at other scales they are
+  // stretched (filtered) to the scaled icon column once and centred in the row.
+  void SetIconList(HIMAGELIST icons) {
+    icons_ = icons;
+    scaled_icons_.clear();
+  }
   CMyHeaderCtrl& header() { return header_; }
   CAutoFont& font() { return font_; }
   fw::CToolTipCtrl& tooltip() { return tooltip_; }
@@ -98,7 +106,11 @@ class CMyListCtrl : public fw::CListViewCtrl {
   CMyHeaderCtrl header_;
   int row_height_ = 0;
   UINT dpi_ = 96;
+  void DrawIcon(HDC dc, int image, const RECT& row);
   HIMAGELIST icons_ = nullptr;
+  // Premultiplied 32-bit pictures of icons_ at scaled_icon_size_.
+  std::vector<fw::CBitmap> scaled_icons_;
+  int scaled_icon_size_ = 0;
   CAutoFont font_;
   UINT text_format_ = DT_CENTER;
   fw::CToolTipCtrl tooltip_;

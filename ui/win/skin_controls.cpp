@@ -1,6 +1,7 @@
 #include "ui/win/skin_controls.h"
 
 #include "framework/dpi.h"
+#include "ui/win/accessible.h"
 #include "ui/win/memory_dc.h"
 
 namespace tw::ui {
@@ -116,6 +117,22 @@ LRESULT CButtonEx::OnKeyDown(WPARAM wp, LPARAM) {
   return 0;
 }
 
+LRESULT CButtonEx::OnGetObject(WPARAM wp, LPARAM lp) {
+  AccessibleFacts facts;
+  // The text without its mnemonic marks ("&&" is a literal "&").
+  std::wstring text = GetWindowText();
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == L'&' && ++i == text.size()) break;
+    facts.name += text[i];
+  }
+  facts.role = ROLE_SYSTEM_PUSHBUTTON;
+  facts.state = STATE_SYSTEM_FOCUSABLE;
+  facts.default_action = L"Press";
+  LRESULT r = AnswerGetObject(m_hWnd, wp, lp, facts);
+  if (!r) SetMsgHandled(false);
+  return r;
+}
+
 LRESULT CButtonEx::OnDpiChanged(WPARAM wp, LPARAM) {
   font_.SetDpi(wp ? static_cast<UINT>(wp) : fw::DpiOf(m_hWnd));
   if (strip_id_) LoadStateImages(strip_id_, strip_inst_);
@@ -167,7 +184,8 @@ void CMyStatic::Paint(HDC target) {
   RECT rc = GetClientRect();
   CMemoryDC dc(target, &rc);
   SIZE s = fw::GetBitmapSize(image_);
-  dc.DrawBitmap(image_, 0, 0, rc.right + 1, s.cy, 0, 0, s.cx, s.cy);
+  // The band's height is the picture's at 96 DPI, scaled with the control.
+  dc.DrawBitmap(image_, 0, 0, rc.right + 1, fw::Scale(s.cy, fw::DpiOf(m_hWnd)), 0, 0, s.cx, s.cy);
   fw::CSelect sel(dc, font_);
   dc.SetBkMode(TRANSPARENT);
   dc.SetTextColor(font_.text_colour());

@@ -36,10 +36,13 @@ class CButtonEx : public fw::CButton {
     TW_MSG(WM_GETDLGCODE, OnGetDlgCode)
     TW_MSG(WM_KEYDOWN, OnKeyDown)
     TW_MSG(WM_DPICHANGED_AFTERPARENT, OnDpiChanged)
+    TW_MSG(WM_GETOBJECT, OnGetObject)
   TW_END_MSG_MAP()
 
  private:
   LRESULT OnDrawItem(WPARAM, LPARAM lp);
+  // Owner-drawn, the button would be a plain client to a screen reader.
+  LRESULT OnGetObject(WPARAM wp, LPARAM lp);
   LRESULT OnGetDlgCode(WPARAM, LPARAM lp);
   LRESULT OnKeyDown(WPARAM wp, LPARAM);
   LRESULT OnDpiChanged(WPARAM wp, LPARAM);  // wParam: the new DPI (0: the window's)

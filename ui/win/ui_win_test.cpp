@@ -9,6 +9,7 @@
 #include "framework/app.h"
 #include "framework/image.h"
 #include "resources/resource_ids.h"
+#include "ui/win/accessible.h"
 #include "ui/win/left_menu_bar.h"
 #include "ui/win/list_ctrl.h"
 #include "ui/win/memory_dc.h"
@@ -40,6 +41,7 @@ class CHost : public fw::CWindow {
   std::vector<Scroll> scrolls;
   std::vector<std::u16string> selected;
   std::vector<UINT> notify_codes;
+  std::vector<WPARAM> commands;
   bool Make(int w = 640, int h = 480) {
     return Create(nullptr, RECT{50, 50, 50 + w, 50 + h}, L"host", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN) != nullptr;
   }
@@ -56,7 +58,12 @@ class CHost : public fw::CWindow {
     TW_MSG(WM_HSCROLL, OnScroll)
     TW_MSG(kWmMenuItemSelected, OnSelected)
     TW_MSG(WM_NOTIFY, OnNotify)
+    TW_MSG(WM_COMMAND, OnCommand)
   TW_END_MSG_MAP()
+  LRESULT OnCommand(WPARAM wp, LPARAM) {
+    commands.push_back(wp);
+    return 0;
+  }
   LRESULT OnScroll(WPARAM wp, LPARAM) {
     scrolls.push_back({0, LOWORD(wp), HIWORD(wp)});
     return 0;
@@ -718,6 +725,95 @@ TEST(LeftMenu, SelectionHeightsAndNotices) {
   pellowen->Paint(c.dc());
   px = c.At(100, 3);
   EXPECT_LT(GetBValue(px), 90);  // the dark item background
+}
+
+
+// ---- Accessibility ---------------------------------------------------------
+
+// What a screen reader gets of a window's client object, the way it asks:
+// WM_GETOBJECT, then ObjectFromLresult (AccessibleObjectFromWindow does not
+// reach a window's own answer under Wine).
+struct Heard {
+  bool answered = false;
+  std::wstring name;
+  long role = 0, state = 0;
+  IAccessible* object = nullptr;
+  ~Heard() {
+    if (object) object->Release();
+  }
+};
+void Hear(HWND w, Heard* out) {
+  LRESULT r = ::SendMessageW(w, WM_GETOBJECT, 0, static_cast<LPARAM>(OBJID_CLIENT));
+  if (r <= 0 || FAILED(::ObjectFromLresult(r, IID_IAccessible, 0, reinterpret_cast<void**>(&out->object))) ||
+      !out->object)
+    return;
+  out->answered = true;
+  VARIANT self{};
+  self.vt = VT_I4;
+  self.lVal = CHILDID_SELF;
+  BSTR name = nullptr;
+  if (SUCCEEDED(out->object->get_accName(self, &name)) && name) out->name = name;
+  ::SysFreeString(name);
+  VARIANT v{};
+  if (SUCCEEDED(out->object->get_accRole(self, &v)) && v.vt == VT_I4) out->role = v.lVal;
+  VARIANT st{};
+  if (SUCCEEDED(out->object->get_accState(self, &st)) && st.vt == VT_I4) out->state = st.lVal;
+}
+
+TEST(Accessible, OwnerDrawnControlsTellNamesRolesStatesAndAct) {
+  ASSERT_TRUE(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+  {
+    CHost host;
+    ASSERT_TRUE(host.Make());
+    CLeftMenuBar bar;
+    ASSERT_TRUE(bar.Create(host, RECT{0, 0, 180, 420}));
+    CLeftMenuItem* devices = bar.AddMenuItem(u"Devices", L"CLOUD.PNG");
+    CLeftMenuItem* tools = bar.AddMenuItem(u"Tools", L"TOOLS.PNG");
+    ASSERT_TRUE(devices && tools && bar.AddMenuItem(u"Options", L"", tools));
+    devices->SetSelected(true);
+    Heard item;
+    Hear(*tools, &item);
+    ASSERT_TRUE(item.answered);
+    EXPECT_EQ(item.name, L"Tools");
+    EXPECT_EQ(item.role, ROLE_SYSTEM_OUTLINEITEM);
+    EXPECT_EQ(item.state & (STATE_SYSTEM_SELECTED | STATE_SYSTEM_COLLAPSED | STATE_SYSTEM_FOCUSABLE),
+              STATE_SYSTEM_COLLAPSED | STATE_SYSTEM_FOCUSABLE);
+    // Its default action opens the page, as a click does.
+    VARIANT self{};
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    ASSERT_EQ(item.object->accDoDefaultAction(self), S_OK);
+    Pump();
+    EXPECT_TRUE(tools->selected());
+    Heard open;
+    Hear(*tools, &open);
+    EXPECT_EQ(open.state & (STATE_SYSTEM_SELECTED | STATE_SYSTEM_EXPANDED), STATE_SYSTEM_SELECTED | STATE_SYSTEM_EXPANDED);
+
+    HWND b = ::CreateWindowExW(0, L"BUTTON", L"&Mount && Go", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 200, 10, 80, 25,
+                               host, reinterpret_cast<HMENU>(7), nullptr, nullptr);
+    CButtonEx button;
+    ASSERT_TRUE(button.Attach(b));
+    Heard pressed;
+    Hear(b, &pressed);
+    ASSERT_TRUE(pressed.answered);
+    EXPECT_EQ(pressed.name, L"Mount & Go");
+    EXPECT_EQ(pressed.role, ROLE_SYSTEM_PUSHBUTTON);
+    ASSERT_EQ(pressed.object->accDoDefaultAction(self), S_OK);
+    Pump();
+    EXPECT_NE(std::find(host.commands.begin(), host.commands.end(), MAKEWPARAM(7, BN_CLICKED)), host.commands.end());
+
+    CMyListCtrl list;
+    ASSERT_TRUE(list.Attach(MakeList(host, 303, 0)));
+    FillList(list, 2, 100);
+    Heard header;
+    Hear(list.GetHeader(), &header);
+    ASSERT_TRUE(header.answered);
+    EXPECT_EQ(header.name, L"Name, Size");
+    EXPECT_EQ(header.role, ROLE_SYSTEM_LIST);
+    // Other objects are the system's to answer.
+    EXPECT_EQ(::SendMessageW(b, WM_GETOBJECT, 0, static_cast<LPARAM>(OBJID_VSCROLL)), 0);
+  }
+  ::CoUninitialize();
 }
 
 // ---- The frame -----------------------------------------------------------

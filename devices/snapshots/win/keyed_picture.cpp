@@ -1,12 +1,43 @@
 #include "devices/snapshots/win/keyed_picture.h"
 
-namespace tw::ui {
+#include "framework/dpi.h"
 
-void CKeyedPicture::Load(HBITMAP bitmap, COLORREF key) {
-  sprite_.Attach(bitmap);
+namespace tw::ui {
+namespace {
+
+// A filtered copy at `to`; the key colour's pixels away from the edges stay
+// exactly the key, so the mask below still finds them.
+HBITMAP Stretched(HBITMAP src, SIZE from, SIZE to) {
+  HDC screen = ::GetDC(nullptr);
+  HDC in = ::CreateCompatibleDC(screen);
+  HDC out = ::CreateCompatibleDC(screen);
+  HBITMAP result = ::CreateCompatibleBitmap(screen, to.cx, to.cy);
+  ::ReleaseDC(nullptr, screen);
+  HGDIOBJ old_in = ::SelectObject(in, src);
+  HGDIOBJ old_out = ::SelectObject(out, result);
+  ::SetStretchBltMode(out, HALFTONE);
+  ::SetBrushOrgEx(out, 0, 0, nullptr);
+  ::StretchBlt(out, 0, 0, to.cx, to.cy, in, 0, 0, from.cx, from.cy, SRCCOPY);
+  ::SelectObject(out, old_out);
+  ::SelectObject(in, old_in);
+  ::DeleteDC(out);
+  ::DeleteDC(in);
+  return result;
+}
+
+}  // namespace
+
+void CKeyedPicture::Load(HBITMAP bitmap, COLORREF key, int dpi) {
   mask_.DeleteObject();
+  size_ = source_size_ = bitmap ? fw::GetBitmapSize(bitmap) : SIZE{};
+  if (bitmap && dpi != static_cast<int>(fw::kBaseDpi)) {
+    size_ = {fw::Scale(size_.cx, dpi), fw::Scale(size_.cy, dpi)};
+    HBITMAP scaled = Stretched(bitmap, source_size_, size_);
+    ::DeleteObject(bitmap);
+    bitmap = scaled;
+  }
+  sprite_.Attach(bitmap);
   if (!bitmap) return;
-  size_ = fw::GetBitmapSize(bitmap);
   mask_.Attach(::CreateBitmap(size_.cx, size_.cy, 1, 1, nullptr));
   HDC screen = ::GetDC(nullptr);
   HDC picture = ::CreateCompatibleDC(screen);

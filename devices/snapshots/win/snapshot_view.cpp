@@ -38,19 +38,34 @@ LRESULT CSnapshotView::CBar::OnFocusChange(WPARAM, LPARAM) {
   return 0;
 }
 
-CSnapshotView::CSnapshotView() {
+CSnapshotView::CSnapshotView() { SetDpi(fw::kBaseDpi); }
+
+void CSnapshotView::SetDpi(UINT dpi) {
+  scale_.dpi = static_cast<int>(dpi);
   const UINT ids[4] = {IDB_SNAP_BASE, IDB_SNAP_HERE, IDB_SNAP_NODE, IDB_SNAP_CURRENT};
   const COLORREF key = Ref(kPictureTransparent);
-  for (int i = 0; i < 4; ++i) pictures_[i].Load(fw::LoadBitmapResource(ids[i]), key);
-  stub_.Load(fw::LoadBitmapResource(IDB_SNAP_LINK), key);
-  branch_.Load(fw::LoadBitmapResource(IDB_SNAP_BRANCH), key);
-  font_.Attach(::CreateFontW(kNameFontHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+  const int d = scale_.dpi;
+  for (int i = 0; i < 4; ++i) pictures_[i].Load(fw::LoadBitmapResource(ids[i]), key, d);
+  stub_.Load(fw::LoadBitmapResource(IDB_SNAP_LINK), key, d);
+  branch_.Load(fw::LoadBitmapResource(IDB_SNAP_BRANCH), key, d);
+  font_.Attach(::CreateFontW(scale_.Px(kNameFontHeight), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                              OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS,
                              reinterpret_cast<const wchar_t*>(kNameFontFace)));
 }
 
+LRESULT CSnapshotView::OnDpiChanged(WPARAM wp, LPARAM) {
+  UINT dpi = wp ? static_cast<UINT>(wp) : fw::DpiOf(m_hWnd);
+  if (static_cast<int>(dpi) != scale_.dpi) {
+    SetDpi(dpi);
+    Layout();
+    Invalidate(FALSE);
+  }
+  return 0;
+}
+
 bool CSnapshotView::Create(HWND parent, const RECT& rc, UINT id, const SnapshotTree* tree) {
   tree_ = tree;
+  if (UINT dpi = fw::DpiOf(parent); static_cast<int>(dpi) != scale_.dpi) SetDpi(dpi);
   if (!fw::CWindow::Create(parent, rc, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPCHILDREN,
                            WS_EX_CLIENTEDGE, id))
     return false;
@@ -75,10 +90,11 @@ void CSnapshotView::TreeChanged() {
 void CSnapshotView::Layout() {
   if (!IsWindow() || !tree_) return;
   RECT rc = GetClientRect();
-  scroller_.SetLayout(LayoutViewport({rc.right, rc.bottom}, tree_->Extent()));
+  scroller_.SetLayout(LayoutViewport({rc.right, rc.bottom}, tree_->Extent(), scale_), scale_);
   const ViewportLayout& v = scroller_.layout();
-  hbar_.SetWindowPos(nullptr, 0, v.client.height, v.client.width, kScrollBarSize, SWP_NOZORDER | SWP_NOACTIVATE);
-  vbar_.SetWindowPos(nullptr, v.client.width, 0, kScrollBarSize, v.client.height, SWP_NOZORDER | SWP_NOACTIVATE);
+  const int bar = scale_.Px(kScrollBarSize);
+  hbar_.SetWindowPos(nullptr, 0, v.client.height, v.client.width, bar, SWP_NOZORDER | SWP_NOACTIVATE);
+  vbar_.SetWindowPos(nullptr, v.client.width, 0, bar, v.client.height, SWP_NOZORDER | SWP_NOACTIVATE);
   hbar_.ShowWindow(v.horizontal_bar ? SW_SHOWNA : SW_HIDE);
   vbar_.ShowWindow(v.vertical_bar ? SW_SHOWNA : SW_HIDE);
   SyncBars();
@@ -108,11 +124,12 @@ void CSnapshotView::EnsureVisible(int node) {
   if (!tree_ || node == kNoNode) return;
   Rect b = tree_->Box(node);
   Rect vis = scroller_.Visible();
+  const ViewScale& s = scale_;
   int x = scroller_.x(), y = scroller_.y();
-  if (b.left - kRootLeft < vis.left) x = b.left - kRootLeft;
-  else if (b.right > vis.right) x = b.right + kExtentMargin - (vis.right - vis.left);
-  if (b.top - kRootTop < vis.top) y = b.top - kRootTop;
-  else if (b.bottom > vis.bottom) y = b.bottom + kExtentMargin - (vis.bottom - vis.top);
+  if (s.Px(b.left - kRootLeft) < vis.left) x = s.Px(b.left - kRootLeft);
+  else if (s.Px(b.right) > vis.right) x = s.Px(b.right + kExtentMargin) - (vis.right - vis.left);
+  if (s.Px(b.top - kRootTop) < vis.top) y = s.Px(b.top - kRootTop);
+  else if (s.Px(b.bottom) > vis.bottom) y = s.Px(b.bottom + kExtentMargin) - (vis.bottom - vis.top);
   if (x == scroller_.x() && y == scroller_.y()) return;
   scroller_.ScrollTo(x, y);
   Scrolled();
@@ -121,17 +138,25 @@ void CSnapshotView::EnsureVisible(int node) {
 void CSnapshotView::Paint(HDC target) {
   fw::CDCHandle dc(target);
   const ViewportLayout& v = scroller_.layout();
+  const ViewScale& s = scale_;
+  const int bar = s.Px(kScrollBarSize);
   RECT client{0, 0, v.client.width, v.client.height};
   dc.FillSolidRect(client, Ref(kBackground));
   if (v.horizontal_bar && v.vertical_bar) {
     // The corner between the two bars.
-    RECT corner{v.client.width, v.client.height, v.client.width + kScrollBarSize, v.client.height + kScrollBarSize};
+    RECT corner{v.client.width, v.client.height, v.client.width + bar, v.client.height + bar};
     dc.FillSolidRect(corner, ::GetSysColor(COLOR_BTNFACE));
   }
   if (!tree_) return;
   const int sx = scroller_.x(), sy = scroller_.y();
+  // The tree works in units: the visible pixels' units, with the slack.
   Rect vis = scroller_.Visible();
-  Rect area{vis.left - kPaintSlack, vis.top - kPaintSlack, vis.right + kPaintSlack, vis.bottom + kPaintSlack};
+  Rect area{s.Units(vis.left) - kPaintSlack, s.Units(vis.top) - kPaintSlack, s.Units(vis.right - 1) + 1 + kPaintSlack,
+            s.Units(vis.bottom - 1) + 1 + kPaintSlack};
+  auto on_client = [&](Rect units) {
+    Rect p = s.Px(units);
+    return RECT{p.left - sx, p.top - sy, p.right - sx, p.bottom - sy};
+  };
   int saved = dc.SaveDC();
   ::IntersectClipRect(dc, 0, 0, v.client.width, v.client.height);
 
@@ -142,11 +167,14 @@ void CSnapshotView::Paint(HDC target) {
   SIZE branch = branch_.size();
   for (const ConnectorPiece& piece : tree_->ConnectorsIn(area)) {
     if (piece.kind == ConnectorKind::kLeftStub) {
-      stub_.Draw(dc, scratch, piece.cell.left + kStubLeft - sx, piece.cell.top + kStubTop - sy, 0, stub.cx, stub.cy);
+      stub_.Draw(dc, scratch, s.Px(piece.cell.left + kStubLeft) - sx, s.Px(piece.cell.top + kStubTop) - sy, 0, stub.cx,
+                 stub.cy);
     } else {
-      int src_x = BranchPiece(piece.kind) * kBranchPieceWidth;
-      branch_.Draw(dc, scratch, piece.cell.left + kBranchLeft - sx, piece.cell.top - sy, src_x, kBranchPieceWidth,
-                   branch.cy);
+      // The strip's pieces, each from its scaled start to the next one's.
+      int from = BranchPiece(piece.kind) * kBranchPieceWidth;
+      int src_x = s.Px(from);
+      branch_.Draw(dc, scratch, s.Px(piece.cell.left + kBranchLeft) - sx, s.Px(piece.cell.top) - sy, src_x,
+                   s.Px(from + kBranchPieceWidth) - src_x, branch.cy);
     }
   }
 
@@ -155,17 +183,12 @@ void CSnapshotView::Paint(HDC target) {
   dc.SetBkMode(TRANSPARENT);
   for (int n : tree_->NodesIn(area)) {
     const SnapshotNode& node = tree_->node(n);
-    Rect b = tree_->Box(n);
-    if (node.selected) {
-      RECT box{b.left - sx, b.top - sy, b.right - sx, b.bottom - sy};
-      dc.FillSolidRect(box, Ref(NodeFill(true, focus)));
-    }
+    if (node.selected) dc.FillSolidRect(on_client(tree_->Box(n)), Ref(NodeFill(true, focus)));
     const CKeyedPicture& picture = pictures_[static_cast<int>(node.kind) & 3];
     SIZE ps = picture.size();
-    Point at = tree_->PictureOrigin(n, ps.cx);
-    picture.Draw(dc, scratch, at.x - sx, at.y - sy, 0, ps.cx, ps.cy);
-    Rect t = tree_->TextRect(n);
-    RECT text{t.left - sx, t.top - sy, t.right - sx, t.bottom - sy};
+    Point at = tree_->PictureOrigin(n, picture.source_size().cx);
+    picture.Draw(dc, scratch, s.Px(at.x) - sx, s.Px(at.y) - sy, 0, ps.cx, ps.cy);
+    RECT text = on_client(tree_->TextRect(n));
     dc.SetTextColor(Ref(NodeTextColour(node.selected)));
     // The base image and the present state carry the program's own texts.
     bool own_text = node.kind == SnapshotNodeKind::kBaseImage || node.kind == SnapshotNodeKind::kPresentState;
@@ -178,8 +201,8 @@ void CSnapshotView::Paint(HDC target) {
 LRESULT CSnapshotView::OnPaint(WPARAM, LPARAM) {
   fw::CPaintDC paint(m_hWnd);
   const ViewportLayout& v = scroller_.layout();
-  RECT all{0, 0, v.client.width + (v.vertical_bar ? kScrollBarSize : 0),
-           v.client.height + (v.horizontal_bar ? kScrollBarSize : 0)};
+  const int bar = scale_.Px(kScrollBarSize);
+  RECT all{0, 0, v.client.width + (v.vertical_bar ? bar : 0), v.client.height + (v.horizontal_bar ? bar : 0)};
   CMemoryDC buffer(paint, &all);
   Paint(buffer);
   return 0;
@@ -246,7 +269,7 @@ LRESULT CSnapshotView::OnLButtonDown(WPARAM, LPARAM lp) {
   ::SetFocus(m_hWnd);
   if (!tree_) return 0;
   POINT p = fw::PointFromLParam(lp);
-  int node = NodeToSelectAt(*tree_, scroller_.ToDrawing({p.x, p.y}));
+  int node = NodeToSelectAt(*tree_, scroller_.ToDrawing({p.x, p.y}), scale_);
   if (node != kNoNode && on_click) on_click(node);
   return 0;
 }
@@ -264,7 +287,7 @@ LRESULT CSnapshotView::OnSetCursor(WPARAM wp, LPARAM lp) {
 }
 
 HCURSOR CSnapshotView::CursorAt(POINT client) const {
-  bool hand = tree_ && HandCursorAt(*tree_, scroller_.ToDrawing({client.x, client.y}));
+  bool hand = tree_ && HandCursorAt(*tree_, scroller_.ToDrawing({client.x, client.y}), scale_);
   return ::LoadCursorW(nullptr, hand ? IDC_HAND : IDC_ARROW);
 }
 

@@ -1,5 +1,6 @@
 // CSnapshotView: the Snapshot Manager's tree, drawn on its grid from the
-// tree model, with its own 18-pixel scroll bars. It paints only the part
+// tree model, with its own 18-pixel scroll bars; the grid, the pictures,
+// the bars and the font are scaled by the window's DPI/96. It paints only the part
 // of the drawing the window shows, so a tree of thousands of snapshots
 // costs no more to paint than a small one.
 #pragma once
@@ -8,6 +9,7 @@
 
 #include "devices/snapshots/snapshot_tree.h"
 #include "devices/snapshots/win/keyed_picture.h"
+#include "framework/dpi.h"
 #include "framework/gdi.h"
 #include "framework/window.h"
 
@@ -31,6 +33,7 @@ class CSnapshotView : public fw::CWindow {
   std::function<void(bool right)> on_arrow;
 
   const SnapshotScroller& scroller() const { return scroller_; }
+  ViewScale scale() const { return scale_; }
   HWND horizontal_bar() const { return hbar_.m_hWnd; }
   HWND vertical_bar() const { return vbar_.m_hWnd; }
   // True while the view or one of its bars has the keyboard focus.
@@ -53,6 +56,7 @@ class CSnapshotView : public fw::CWindow {
     TW_MSG(WM_KEYDOWN, OnKeyDown)
     TW_MSG(WM_SETFOCUS, OnFocusChange)
     TW_MSG(WM_KILLFOCUS, OnFocusChange)
+    TW_MSG(WM_DPICHANGED_AFTERPARENT, OnDpiChanged)
   TW_END_MSG_MAP()
 
  private:
@@ -79,6 +83,10 @@ class CSnapshotView : public fw::CWindow {
   LRESULT OnKeyDown(WPARAM wp, LPARAM);
   LRESULT OnFocusChange(WPARAM, LPARAM);
 
+  // wParam: the new DPI (0: the window's).
+  LRESULT OnDpiChanged(WPARAM wp, LPARAM);
+  // Loads the pictures and the font for `dpi`.
+  void SetDpi(UINT dpi);
   void Layout();
   void SyncBars();
   // SB_* code of a bar message to a scroller step; false for codes that
@@ -89,6 +97,7 @@ class CSnapshotView : public fw::CWindow {
 
   const SnapshotTree* tree_ = nullptr;
   SnapshotScroller scroller_;
+  ViewScale scale_;
   CBar hbar_, vbar_;
   CKeyedPicture pictures_[4];  // by node kind
   CKeyedPicture stub_, branch_;

@@ -81,7 +81,7 @@ void Click(HWND dlg, int id) { ::SendMessageW(dlg, WM_COMMAND, MAKEWPARAM(id, BN
 
 // A click on the middle of a node's box, where the view shows it now.
 void ClickNode(CSnapshotManagerDlg* m, int node) {
-  Rect b = m->model().tree().Box(node);
+  Rect b = m->view().scale().Px(m->model().tree().Box(node));
   int x = (b.left + b.right) / 2 - m->view().scroller().x();
   int y = (b.top + b.bottom) / 2 - m->view().scroller().y();
   m->view().SendMessageW(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
@@ -260,6 +260,21 @@ TEST_F(SnapshotWindowsTest, ClicksAndArrowKeysSelectTheNodesTheLayoutPutsThere) 
     Rect r = t.Box(t.root());
     EXPECT_EQ(m->view().CursorAt({(r.left + r.right) / 2, (r.top + r.bottom) / 2}), ::LoadCursorW(nullptr, IDC_ARROW));
     EXPECT_EQ(m->view().CursorAt({600, 150}), ::LoadCursorW(nullptr, IDC_ARROW));
+    // At 200 %: the boxes are twice as far apart, the 96-DPI middle of
+    // Tuesday's box lies in Monday's, and the bars are twice as wide.
+    m->view().SendMessageW(WM_DPICHANGED_AFTERPARENT, 192);
+    ClickNode(m, NodeNamed(t, u"Tuesday"));
+    EXPECT_EQ(SelectedName(m), u"Tuesday");
+    m->view().SendMessageW(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM((b.left + b.right) / 2, (b.top + b.bottom) / 2));
+    EXPECT_EQ(SelectedName(m), u"Monday");
+    const ViewportLayout& v = m->view().scroller().layout();
+    EXPECT_EQ(v.drawing.width, 2 * (t.Extent().width + kExtentMargin));
+    RECT bar{};
+    ::GetWindowRect(m->view().vertical_bar(), &bar);
+    EXPECT_EQ(bar.right - bar.left, 2 * kScrollBarSize);
+    m->view().SendMessageW(WM_DPICHANGED_AFTERPARENT, 96);
+    ClickNode(m, NodeNamed(t, u"Tuesday"));
+    EXPECT_EQ(SelectedName(m), u"Tuesday");
     checked = true;
     return true;
   }});
