@@ -574,10 +574,26 @@ TEST_F(MountWindows, VirtualFolderThroughTargetChapAndFolderPages) {
   fx.platform.registry->SetString(key.get(), u"Address", u"127.0.0.1");
   fx.platform.registry->SetString(key.get(), u"Port", U16(std::to_string(TgtPort())));
   std::filesystem::create_directories(fx.folder.path() / "mnt");
-  OnPage("target page", kPageChooseTarget, [](HWND, HWND p) {
+  OnPage("target page", kPageChooseTarget, [](HWND sheet, HWND p) {
     HWND lv = ::GetDlgItem(p, IDC_TARGET_LIST);
     ASSERT_GE(ListView_GetItemCount(lv), 1);
     ListView_SetCheckState(lv, 0, TRUE);
+    Click(p, IDC_TARGET_NEED_CHAP);  // off: a folder goes straight to its page
+    EXPECT_TRUE(ButtonShown(sheet, kNextButton));
+  });
+  Press("next", PSBTN_NEXT);
+  OnPage("folder page without CHAP", kPageVirtualFolder, [](HWND sheet, HWND) {
+    EXPECT_TRUE(ButtonShown(sheet, kFinishButton));
+  });
+  Press("back", PSBTN_BACK);
+  // Back on the target page the buttons follow its box again (Next, not the
+  // folder page's Finish), and the box is as it was left.
+  OnPage("target page again", kPageChooseTarget, [](HWND sheet, HWND p) {
+    EXPECT_EQ(::IsDlgButtonChecked(p, IDC_TARGET_NEED_CHAP), static_cast<UINT>(BST_UNCHECKED));
+    EXPECT_TRUE(ButtonShown(sheet, kNextButton));
+    EXPECT_FALSE(ButtonShown(sheet, kFinishButton));
+    Click(p, IDC_TARGET_NEED_CHAP);  // on again: the CHAP page comes first
+    EXPECT_TRUE(ButtonShown(sheet, kNextButton));
   });
   Press("next", PSBTN_NEXT);
   OnPage("chap page", kPageChap, [](HWND sheet, HWND p) {
