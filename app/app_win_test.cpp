@@ -14,6 +14,7 @@
 #include "platform/testing/sim_fixture.h"
 #include "platform/win32/win32_ports.h"
 #include "resources/resource_ids.h"
+#include "shares/server_list.h"
 #include "storagebus/storage_bus.h"
 #include "storagebus/testing/image_records.h"
 #include "ui/win/localize.h"
@@ -120,16 +121,66 @@ TEST(MainWindow, EveryMenuTextSwitchesThePage) {
   EXPECT_FALSE(Visible(w.dlg->options_page().m_hWnd));
   w.Click(u"Pellowen");
   EXPECT_EQ(w.dlg->devices_page().category(), 32u);
-  // The frame menu's commands: Options and About switch, Help and Homepage open.
-  w.dlg->SendMessageW(WM_COMMAND, ID_ABOUT);
-  EXPECT_TRUE(Visible(w.dlg->about_page().m_hWnd));
+  // The frame menu as its button loads it, item by item, and what each
+  // command does: Help and Homepage open, Options and About switch.
+  CMenuEx frame;
+  ASSERT_TRUE(frame.LoadMenu(IDM_FRAME, w.dlg->instance()));
+  HMENU popup = frame.FirstPopup();
+  ASSERT_NE(popup, nullptr);
+  std::vector<UINT> ids;
+  std::vector<std::wstring> texts;
+  for (int i = 0; i < ::GetMenuItemCount(popup); ++i) ids.push_back(::GetMenuItemID(popup, i));
+  for (const auto& item : frame.sub_menus()[0]->items()) texts.push_back(item->text);
+  EXPECT_EQ(ids, (std::vector<UINT>{ID_FRAME_HELP, 0, ID_FRAME_HOMEPAGE, 0, ID_OPTIONS, 0, ID_ABOUT}));
+  EXPECT_EQ(texts, (std::vector<std::wstring>{L"&Help", L"", L"&Homepage", L"", L"&Options", L"", L"&About"}));
   w.dlg->SendMessageW(WM_COMMAND, ID_FRAME_HELP);
   w.dlg->SendMessageW(WM_COMMAND, ID_FRAME_HOMEPAGE);
-  w.dlg->SendMessageW(WM_COMMAND, ID_TRAY_HOMEPAGE);
-  ASSERT_EQ(w.opened.size(), 3u);
+  ASSERT_EQ(w.opened.size(), 2u);
   EXPECT_EQ(w.opened[0].substr(w.opened[0].size() - 13), L"\\Tarnwick.chm");
   EXPECT_EQ(w.opened[1], L"http://www.velthorn.com");
+  w.dlg->SendMessageW(WM_COMMAND, ID_OPTIONS);
+  EXPECT_TRUE(Visible(w.dlg->options_page().m_hWnd));
+  EXPECT_FALSE(Visible(w.dlg->about_page().m_hWnd));
+  w.dlg->SendMessageW(WM_COMMAND, ID_ABOUT);
+  EXPECT_TRUE(Visible(w.dlg->about_page().m_hWnd));
+  EXPECT_FALSE(Visible(w.dlg->options_page().m_hWnd));
+  w.dlg->SendMessageW(WM_COMMAND, ID_TRAY_HOMEPAGE);
+  ASSERT_EQ(w.opened.size(), 3u);
   EXPECT_EQ(w.opened[2], L"http://www.velthorn.com/");
+}
+
+TEST(OptionsPage, ShowingThePageReloadsItsServerListFromTheRegistry) {
+  MainWindow w;
+  const auto put = [&](int index, const char16_t* server, uint32_t port) {
+    RegKey k = 0;
+    ASSERT_EQ(w.f.platform.registry->CreateKey(kHkeyCurrentUser, ServerKeyName(index), &k), kOk);
+    w.f.platform.registry->SetString(k, u"IPAddress", server);
+    w.f.platform.registry->SetDword(k, u"Port", port);
+    w.f.platform.registry->CloseKey(k);
+  };
+  const auto rows = [&] {
+    auto& list = w.dlg->options_page().list();
+    std::vector<std::wstring> out;
+    for (int i = 0; i < list.GetItemCount(); ++i) out.push_back(list.GetItemText(i, 0) + L":" + list.GetItemText(i, 1));
+    return out;
+  };
+  put(0, u"10.0.0.1", 2049);
+  w.Click(u"Options");
+  ASSERT_EQ(rows(), (std::vector<std::wstring>{L"10.0.0.1:2049"}));
+  // An edit not applied is page state: showing the page again drops it.
+  w.dlg->options_page().list().SetItemState(0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+  w.dlg->options_page().SendMessageW(WM_COMMAND, IDC_SERVER_DELETE);
+  EXPECT_TRUE(rows().empty());
+  // Another program (or the NFS dialog) adds a server while the page is hidden.
+  w.Click(u"About");
+  put(1, u"server-b", 6260);
+  w.Click(u"Options");
+  EXPECT_EQ(rows(), (std::vector<std::wstring>{L"10.0.0.1:2049", L"server-b:6260"}));
+  // The frame menu's Options reloads the same way.
+  put(2, u"server-c", 111);
+  w.Click(u"Tools");
+  w.dlg->SendMessageW(WM_COMMAND, ID_OPTIONS);
+  EXPECT_EQ(rows().size(), 3u);
 }
 
 TEST(MainWindow, TrayMenuAndCommandsWhileHidden) {

@@ -520,7 +520,9 @@ TEST(FaultInjection, CdVhdIscsiAndCloudMountsAndTheChapSecretChange) {
           const sim::MachineState s = r.State();
           if (flow == kChap) {
             EXPECT_TRUE(s.slots[4].used);
-            if (st == kOk) EXPECT_EQ(s.slots[4].chap_secret, "new-secret-2");
+            if (st == kOk) {
+              EXPECT_EQ(s.slots[4].chap_secret, "new-secret-2");
+            }
             EXPECT_TRUE(s.slots[4].chap_secret == "old-secret-1" || s.slots[4].chap_secret == "new-secret-2");
             return;
           }
@@ -528,11 +530,15 @@ TEST(FaultInjection, CdVhdIscsiAndCloudMountsAndTheChapSecretChange) {
           for (const sim::Slot& slot : s.slots) used += slot.used;
           if (st == kOk) {
             EXPECT_EQ(used, 1);
-            if (flow != kCloud) EXPECT_EQ(refreshed, 1) << "the list did not show the new device";
+            if (flow != kCloud) {
+              EXPECT_EQ(refreshed, 1) << "the list did not show the new device";
+            }
           } else {
             EXPECT_EQ(used, 0) << "a slot taken by a mount that failed";
             // A discovery that found nothing leaves an empty target page, not a message.
-            if (flow != kIscsi) EXPECT_FALSE(r.yes.shown.empty()) << "the mount failed without a word";
+            if (flow != kIscsi) {
+              EXPECT_FALSE(r.yes.shown.empty()) << "the mount failed without a word";
+            }
           }
         });
   }

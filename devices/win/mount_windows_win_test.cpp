@@ -574,10 +574,36 @@ TEST_F(MountWindows, VirtualFolderThroughTargetChapAndFolderPages) {
   fx.platform.registry->SetString(key.get(), u"Address", u"127.0.0.1");
   fx.platform.registry->SetString(key.get(), u"Port", U16(std::to_string(TgtPort())));
   std::filesystem::create_directories(fx.folder.path() / "mnt");
-  OnPage("target page", kPageChooseTarget, [](HWND, HWND p) {
+  OnPage("target page", kPageChooseTarget, [](HWND sheet, HWND p) {
     HWND lv = ::GetDlgItem(p, IDC_TARGET_LIST);
     ASSERT_GE(ListView_GetItemCount(lv), 1);
     ListView_SetCheckState(lv, 0, TRUE);
+    Click(p, IDC_TARGET_NEED_CHAP);  // off: a folder goes straight to its page
+    EXPECT_TRUE(ButtonShown(sheet, kNextButton));
+  });
+  Press("next", PSBTN_NEXT);
+  OnPage("folder page without CHAP", kPageVirtualFolder, [](HWND sheet, HWND) {
+    EXPECT_TRUE(ButtonShown(sheet, kFinishButton));
+  });
+  // Back goes through the CHAP page, the page before the folder page.
+  Press("back to the chap page", PSBTN_BACK);
+  OnPage("chap page on the way back", kPageChap, [](HWND sheet, HWND) {
+    ::PostMessageW(sheet, PSM_PRESSBUTTON, PSBTN_BACK, 0);
+  });
+  // Back on the target page the buttons follow its box again (Next, not the
+  // pages' Finish), and the box is as it was left.
+  OnPage("target page again", kPageChooseTarget, [](HWND sheet, HWND p) {
+    EXPECT_EQ(::IsDlgButtonChecked(p, IDC_TARGET_NEED_CHAP), static_cast<UINT>(BST_UNCHECKED));
+    EXPECT_TRUE(ButtonShown(sheet, kNextButton));
+    EXPECT_FALSE(ButtonShown(sheet, kFinishButton));
+    Click(p, IDC_TARGET_NEED_CHAP);  // on again: the CHAP page comes first
+    EXPECT_EQ(::IsDlgButtonChecked(p, IDC_TARGET_NEED_CHAP), static_cast<UINT>(BST_CHECKED));
+    // Each showing discovers again and refills the list, unchecked.
+    HWND lv = ::GetDlgItem(p, IDC_TARGET_LIST);
+    ASSERT_GE(ListView_GetItemCount(lv), 1);
+    EXPECT_FALSE(ListView_GetCheckState(lv, 0));
+    ListView_SetCheckState(lv, 0, TRUE);
+    EXPECT_TRUE(ButtonShown(sheet, kNextButton));
   });
   Press("next", PSBTN_NEXT);
   OnPage("chap page", kPageChap, [](HWND sheet, HWND p) {
