@@ -51,6 +51,7 @@ class CDevicesPage : public CSkinnedPage {
     TW_COMMAND_RANGE(kMenuTakeSnapshot, kMenuModifyPassword, OnRowCommand)
     TW_NOTIFY(1040, NM_RCLICK, OnRightClick)
     TW_MSG(WM_TIMER, OnTimer)
+    TW_MSG(kWmFirstFill, OnFirstFill)
   TW_END_MSG_MAP()
 
  private:
@@ -62,6 +63,10 @@ class CDevicesPage : public CSkinnedPage {
     return 0;
   }
   LRESULT OnTimer(WPARAM id, LPARAM);
+  // Posted at creation: fills the list for the initial category unless the
+  // owner has refreshed it before the window showed.
+  static constexpr UINT kWmFirstFill = WM_APP + 0x4646;
+  LRESULT OnFirstFill(WPARAM, LPARAM);
   int ListWidth() const;
   int FirstSelectedRow() const;
   void FillList();
@@ -70,6 +75,7 @@ class CDevicesPage : public CSkinnedPage {
   IscsiDiscovery& discovery_;
   uint64_t seen_changes_ = 0;
   int busy_ = 0;  // a command or menu on the rows is running: rows keep their indexes
+  bool filled_ = false;
   DeviceListModel model_;
   CMyListCtrl list_;
   CButtonEx mount_, unmount_, refresh_;
