@@ -100,6 +100,11 @@ TEST(MainWindow, ShowPagesWithoutToolsLeavesOnlyHelp) {
   EXPECT_FALSE(w.dlg->menu_bar().FindItem(u"Help")->selected());
   EXPECT_EQ(w.dlg->devices_page().category(), 0u);
   EXPECT_EQ(Text(w.dlg->devices_page().GetDlgItem(IDC_PAGE_TITLE)), Tr(u"All Virtual Devices"));
+  // Nothing selected: the page fills itself for its initial category once the window runs.
+  EXPECT_EQ(Header_GetItemCount(ListView_GetHeader(w.dlg->devices_page().list().m_hWnd)), 5);
+  // Hidden pages are made when first shown.
+  EXPECT_FALSE(w.dlg->options_page().IsWindow());
+  EXPECT_FALSE(w.dlg->about_page().IsWindow());
 }
 
 TEST(MainWindow, EveryMenuTextSwitchesThePage) {

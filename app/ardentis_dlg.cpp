@@ -35,10 +35,8 @@ BOOL CArdentisDlg::OnInitDialog() {
   HWND area = GetDlgItem(IDC_PAGE_AREA);
   // Tab goes on into the page shown in the area.
   ::SetWindowLongPtrW(area, GWL_EXSTYLE, ::GetWindowLongPtrW(area, GWL_EXSTYLE) | WS_EX_CONTROLPARENT);
-  RECT rc = PageRect();
-  CreatePage(devices_, area, rc);
-  CreatePage(options_, area, rc);
-  CreatePage(about_, area, rc);
+  // The options and about pages are hidden at start: each is made when first shown.
+  CreatePage(devices_);
 
   BuildLeftMenu();
 
@@ -90,10 +88,12 @@ void CArdentisDlg::OnDpiChanged(UINT dpi) {
   }
 }
 
-void CArdentisDlg::CreatePage(fw::CDialog& page, HWND area, const RECT& rc) {
+bool CArdentisDlg::CreatePage(fw::CDialog& page) {
+  if (page.IsWindow()) return true;
   page.SetPrompter(&prompter());
-  if (!page.CreateModeless(area)) return;
-  page.MoveWindow(rc, TRUE);
+  if (!page.CreateModeless(GetDlgItem(IDC_PAGE_AREA))) return false;
+  page.MoveWindow(PageRect(), TRUE);
+  return true;
 }
 
 void CArdentisDlg::BuildLeftMenu() {
@@ -117,19 +117,21 @@ void CArdentisDlg::ShowPageByName(const std::u16string& name) {
   PageChoice choice = PageForName(name);
   switch (choice.page) {
     case MainPage::kAbout:
+      if (!CreatePage(about_)) break;
       devices_.ShowWindow(SW_HIDE);
-      options_.ShowWindow(SW_HIDE);
+      if (options_.IsWindow()) options_.ShowWindow(SW_HIDE);
       about_.ShowWindow(SW_SHOW);
       break;
     case MainPage::kOptions:
+      if (!CreatePage(options_)) break;
       devices_.ShowWindow(SW_HIDE);
-      about_.ShowWindow(SW_HIDE);
+      if (about_.IsWindow()) about_.ShowWindow(SW_HIDE);
       options_.ShowWindow(SW_SHOW);
       options_.Reload();
       break;
     case MainPage::kDevices:
-      about_.ShowWindow(SW_HIDE);
-      options_.ShowWindow(SW_HIDE);
+      if (about_.IsWindow()) about_.ShowWindow(SW_HIDE);
+      if (options_.IsWindow()) options_.ShowWindow(SW_HIDE);
       devices_.ShowWindow(SW_SHOW);
       devices_.SetCategory(choice.category);
       devices_.RefreshDeviceList();

@@ -68,7 +68,8 @@ class CArdentisDlg : public CTitleBarDlg {
   void OnOptions() { ShowPageByName(u"Options"); }
   void OnAbout() { ShowPageByName(u"About"); }
   void OnShow() { ShowWindow(SW_SHOW); }
-  void CreatePage(fw::CDialog& page, HWND area, const RECT& rc);
+  // Creates `page` in the page area once; true when it exists.
+  bool CreatePage(fw::CDialog& page);
   void PlaceParts();
   // The pages' rectangle in the page area.
   RECT PageRect() const;

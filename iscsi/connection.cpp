@@ -5,29 +5,42 @@
 namespace tw {
 namespace {
 
-// recv until `length` bytes are in `buffer`. 0, or the caller's error
-// (Winsock error, -1 when the peer closed).
-int ReceiveExactly(Sockets& sockets, SocketHandle s, uint8_t* buffer, size_t length) {
-  size_t held = 0;
-  while (held < length) {
-    size_t want = length - held;
-    if (want > 0x7FFFFFFF) want = 0x7FFFFFFF;
-    int n = sockets.Recv(s, buffer + held, static_cast<int>(want));
+// What one recv may take beyond the PDU being read, and the most room one
+// recv adds for the PDU itself: a header that announces 16 MiB costs memory
+// only as the bytes come.
+constexpr size_t kReadAhead = 4096;
+constexpr size_t kChunk = size_t{1} << 16;
+
+// recv until `in` holds at least `count` bytes, asking each time for what is
+// missing plus `ahead` more. 0, or the caller's error (Winsock error, -1
+// when the peer closed).
+int Fill(Sockets& sockets, SocketHandle s, ReceiveBuffer& in, size_t count, size_t ahead) {
+  while (in.held() < count) {
+    if (in.begin > 0) {
+      std::copy(in.bytes.begin() + static_cast<std::ptrdiff_t>(in.begin),
+                in.bytes.begin() + static_cast<std::ptrdiff_t>(in.end), in.bytes.begin());
+      in.end -= in.begin;
+      in.begin = 0;
+    }
+    const size_t room = std::min(count - in.held(), kChunk) + ahead;
+    if (in.bytes.size() < in.end + room) in.bytes.resize(in.end + room);
+    const size_t want = std::min<size_t>(in.bytes.size() - in.end, 0x7FFFFFFF);
+    int n = sockets.Recv(s, in.bytes.data() + in.end, static_cast<int>(want));
     if (n == 0) return kIscsiRejected;
     if (n < 0) {
       int e = sockets.LastError();
       return e ? e : kIscsiRejected;
     }
-    held += static_cast<size_t>(n);
+    in.end += static_cast<size_t>(n);
   }
   return 0;
 }
 
-std::unique_ptr<IscsiPdu> ReceiveOne(Sockets& sockets, SocketHandle s, size_t maxData, int* error) {
-  uint8_t head[8];
-  *error = ReceiveExactly(sockets, s, head, sizeof head);
+std::unique_ptr<IscsiPdu> ReceiveOne(Sockets& sockets, SocketHandle s, ReceiveBuffer& in, size_t ahead,
+                                     size_t maxData, int* error) {
+  *error = Fill(sockets, s, in, 8, ahead);
   if (*error) return nullptr;
-  const ConstByteSpan h(head, sizeof head);
+  const ConstByteSpan h(in.bytes.data() + in.begin, 8);
   const size_t ahs = size_t{4} * GetU8(h, bhs::kTotalAhsLength);
   const size_t data = GetU24BE(h, bhs::kDataSegmentLength);
   if (data > maxData) {
@@ -35,23 +48,22 @@ std::unique_ptr<IscsiPdu> ReceiveOne(Sockets& sockets, SocketHandle s, size_t ma
     return nullptr;
   }
   const size_t full = (kBhsSize + ahs + data + 3) & ~size_t{3};
-  // The buffer grows with what arrives, so a header that announces 16 MiB
-  // costs memory only when the bytes come.
-  Bytes buffer(head, head + sizeof head);
-  while (buffer.size() < full) {
-    const size_t held = buffer.size();
-    const size_t chunk = std::min(full - held, size_t{1} << 16);
-    buffer.resize(held + chunk);
-    *error = ReceiveExactly(sockets, s, buffer.data() + held, chunk);
-    if (*error) return nullptr;
-  }
+  *error = Fill(sockets, s, in, full, ahead);
+  if (*error) return nullptr;
 
+  const uint8_t* at = in.bytes.data() + in.begin;
   auto pdu = std::make_unique<IscsiPdu>();
-  std::copy(buffer.begin(), buffer.begin() + kBhsSize, pdu->bhs);
+  std::copy(at, at + kBhsSize, pdu->bhs);
   pdu->ahsLength = static_cast<uint32_t>(ahs);
-  pdu->ahs.assign(buffer.begin() + kBhsSize, buffer.begin() + kBhsSize + ahs);
+  pdu->ahs.assign(at + kBhsSize, at + kBhsSize + ahs);
   pdu->dataCapacity = static_cast<uint32_t>(data);
-  pdu->data.assign(buffer.begin() + kBhsSize + ahs, buffer.begin() + kBhsSize + ahs + data);
+  pdu->data.assign(at + kBhsSize + ahs, at + kBhsSize + ahs + data);
+  in.begin += full;
+  if (in.held() == 0) {
+    in.begin = in.end = 0;
+    // A large PDU's room is not kept for the life of the connection.
+    if (in.bytes.size() > kChunk + kReadAhead) Bytes().swap(in.bytes);
+  }
   return pdu;
 }
 
@@ -135,7 +147,17 @@ int SendPdu(Sockets& sockets, SocketHandle s, IscsiPdu& pdu) {
 
 std::unique_ptr<IscsiPdu> ReceivePdu(IscsiSession& session, SocketHandle s, int* error) {
   const size_t maxData = session.declaredMaxRecvData;
-  std::unique_ptr<IscsiPdu> head = ReceiveOne(session.sockets, s, maxData, error);
+  // A socket of the session reads ahead into its connection's buffer; any
+  // other reads exactly one PDU, leaving what follows in the socket.
+  ReceiveBuffer exact;
+  ReceiveBuffer* in = &exact;
+  size_t ahead = 0;
+  for (auto& c : session.connections) {
+    if (c->socket != s) continue;
+    in = &c->received;
+    ahead = kReadAhead;
+  }
+  std::unique_ptr<IscsiPdu> head = ReceiveOne(session.sockets, s, *in, ahead, maxData, error);
   if (!head) return nullptr;
   IscsiPdu* last = head.get();
   size_t chained = 1;
@@ -144,7 +166,7 @@ std::unique_ptr<IscsiPdu> ReceivePdu(IscsiSession& session, SocketHandle s, int*
       *error = kIscsiRejected;
       return nullptr;
     }
-    last->next = ReceiveOne(session.sockets, s, maxData, error);
+    last->next = ReceiveOne(session.sockets, s, *in, ahead, maxData, error);
     if (!last->next) return nullptr;
     last = last->next.get();
     ++chained;

@@ -160,6 +160,7 @@ int SendTargets(IscsiSession& session, std::string_view value) {
     if (tags.size() >= kMaxTextParts || std::chrono::steady_clock::now() - started > budget)
       return fail(kIscsiRejected);
     if (!asking) {
+      if (c->received.held() > 0) continue;  // the next part came with this one
       SelectSets sets;
       sets.read = true;
       const int ready = session.sockets.Select(c->socket, &sets, firstWait);

@@ -201,20 +201,31 @@ TEST(IscsiReceive, DataLengthFiveIsReadAsFiftySixBytesWithoutPadding) {
   s.data = {'A', '=', 'b', 'c', 0};
   Bytes wire = testing::Pdu(s);
   ASSERT_EQ(wire.size(), 56u);
-  wire.push_back(0x77);  // the start of whatever comes next
-  Fixture f({wire}, 3);  // delivered three bytes at a time
-  int error = 0;
-  auto pdu = ReceivePdu(f.session, f.session.current->socket, &error);
-  ASSERT_TRUE(pdu);
-  EXPECT_EQ(error, 0);
-  EXPECT_EQ(pdu->data.size(), 5u);
-  EXPECT_EQ(pdu->dataCapacity, 5u);
-  EXPECT_EQ(pdu->Opcode(), 0x24);
-  EXPECT_FALSE(pdu->next);
-  // The next byte is still there for the next PDU: the receive took 56.
-  uint8_t b = 0;
-  EXPECT_EQ(f.sockets.Recv(f.session.current->socket, &b, 1), 1);
-  EXPECT_EQ(b, 0x77);
+  // Behind it, in the same recv, the next PDU (a reply with no data).
+  PduSpec next;
+  next.opcode = 0x26;
+  next.flags = 0x80;
+  const Bytes second = testing::Pdu(next);
+  Bytes stream = wire;
+  stream.insert(stream.end(), second.begin(), second.end());
+  for (size_t chunk : {size_t{3}, stream.size()}) {  // three bytes at a time, then all at once
+    Fixture f({stream}, chunk);
+    int error = 0;
+    auto pdu = ReceivePdu(f.session, f.session.current->socket, &error);
+    ASSERT_TRUE(pdu) << chunk;
+    EXPECT_EQ(error, 0);
+    EXPECT_EQ(pdu->data, (Bytes{'A', '=', 'b', 'c', 0}));
+    EXPECT_EQ(pdu->dataCapacity, 5u);
+    EXPECT_EQ(pdu->Opcode(), 0x24);
+    EXPECT_FALSE(pdu->next);
+    // The receive took 56: the next PDU starts right behind, whole.
+    auto after = ReceivePdu(f.session, f.session.current->socket, &error);
+    ASSERT_TRUE(after) << chunk;
+    EXPECT_EQ(after->Opcode(), 0x26);
+    EXPECT_TRUE(after->data.empty());
+    EXPECT_FALSE(ReceivePdu(f.session, f.session.current->socket, &error));
+    EXPECT_EQ(error, -1);  // then the peer closed
+  }
 }
 
 TEST(IscsiReceive, KeepsTheAhsAndChainsDataInUntilFinal) {

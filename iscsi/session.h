@@ -94,8 +94,18 @@ struct AuthState {
   Bytes chapChallenge;
 };
 
+// Bytes received on a connection and not yet taken as PDUs: one recv takes
+// a header with the data behind it, and what arrives beyond one PDU waits
+// here for the next.
+struct ReceiveBuffer {
+  Bytes bytes;
+  size_t begin = 0, end = 0;
+  size_t held() const { return end - begin; }
+};
+
 struct IscsiConnection {
   SocketHandle socket = kInvalidSocket;
+  ReceiveBuffer received;
   uint32_t address = 0;  // network order
   uint16_t port = 0;     // network order
   uint32_t cid = 0;

@@ -53,11 +53,21 @@ BOOL CDevicesPage::OnInitDialog() {
   scroll_skin_.Attach(fw::LoadBitmapResource(IDB_SCROLL_SKIN));
   WrapWithSkinScrollBars(list, scroll_skin_);
 
-  seen_changes_ = p_.device_io->ChangeCount();
-  model_.Create(ListWidth());
-  FillList();
+  // The main window picks a category and refreshes before it shows: one
+  // listing of the machine at start, not two.
+  model_.bus().SelectAdapter(0);
+  ::PostMessageW(m_hWnd, kWmFirstFill, 0, 0);
   ::SetTimer(m_hWnd, kFollowTimer, kFollowMs, nullptr);
   return TRUE;
+}
+
+LRESULT CDevicesPage::OnFirstFill(WPARAM, LPARAM) {
+  if (!filled_) {
+    seen_changes_ = p_.device_io->ChangeCount();
+    model_.Refresh(ListWidth());
+    FillList();
+  }
+  return 0;
 }
 
 LRESULT CDevicesPage::OnTimer(WPARAM id, LPARAM) {
@@ -105,6 +115,7 @@ void CDevicesPage::RefreshDeviceList() {
 }
 
 void CDevicesPage::FillList() {
+  filled_ = true;
   ::SendMessageW(list_.m_hWnd, WM_SETREDRAW, FALSE, 0);
   list_.DeleteAllItems();
   fw::CHeaderCtrl header;

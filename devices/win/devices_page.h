@@ -52,6 +52,7 @@ class CDevicesPage : public CSkinnedPage {
     TW_COMMAND_RANGE(kMenuTakeSnapshot, kMenuModifyPassword, OnRowCommand)
     TW_NOTIFY(IDC_DEVICE_LIST, NM_RCLICK, OnRightClick)
     TW_MSG(WM_TIMER, OnTimer)
+    TW_MSG(kWmFirstFill, OnFirstFill)
   TW_END_MSG_MAP()
 
  private:
@@ -63,6 +64,10 @@ class CDevicesPage : public CSkinnedPage {
     return 0;
   }
   LRESULT OnTimer(WPARAM id, LPARAM);
+  // Posted at creation: fills the list for the initial category unless the
+  // owner has refreshed it before the window showed.
+  static constexpr UINT kWmFirstFill = WM_APP + 0x4646;
+  LRESULT OnFirstFill(WPARAM, LPARAM);
   int ListWidth() const;
   int FirstSelectedRow() const;
   void FillList();
@@ -71,6 +76,7 @@ class CDevicesPage : public CSkinnedPage {
   IscsiDiscovery& discovery_;
   uint64_t seen_changes_ = 0;
   int busy_ = 0;  // a command or menu on the rows is running: rows keep their indexes
+  bool filled_ = false;
   DeviceListModel model_;
   CMyListCtrl list_;
   CButtonEx mount_, unmount_, refresh_;

@@ -206,14 +206,49 @@ Status UnplugDevice(MachineState& state, uint8_t slot) {
 
 namespace {
 
-Snapshot* FindSnapshot(Slot& slot, uint64_t id) {
-  for (Snapshot& s : slot.snapshots)
-    if (s.id == id) return &s;
-  return nullptr;
+const SnapshotIndex& IndexOf(Slot& slot) {
+  SnapshotIndex& x = slot.snapshot_index;
+  const std::vector<Snapshot>& list = slot.snapshots;
+  if (x.built && x.list == list.data() && x.size == list.size()) return x;
+  x.by_id.resize(list.size());
+  for (uint32_t i = 0; i < x.by_id.size(); ++i) x.by_id[i] = i;
+  x.by_parent = x.by_id;
+  std::stable_sort(x.by_id.begin(), x.by_id.end(), [&](uint32_t a, uint32_t b) { return list[a].id < list[b].id; });
+  std::stable_sort(x.by_parent.begin(), x.by_parent.end(),
+                   [&](uint32_t a, uint32_t b) { return list[a].parent < list[b].parent; });
+  x.list = list.data();
+  x.size = list.size();
+  x.built = true;
+  return x;
 }
 
-bool HasChildren(const Slot& slot, uint64_t id) {
-  return std::any_of(slot.snapshots.begin(), slot.snapshots.end(), [&](const Snapshot& s) { return s.parent == id; });
+void ListChanged(Slot& slot) { slot.snapshot_index.built = false; }
+
+// The first snapshot with `id` (in creation order), or null.
+Snapshot* FindSnapshot(Slot& slot, uint64_t id) {
+  const SnapshotIndex& x = IndexOf(slot);
+  auto it = std::lower_bound(x.by_id.begin(), x.by_id.end(), id,
+                             [&](uint32_t pos, uint64_t v) { return slot.snapshots[pos].id < v; });
+  return it != x.by_id.end() && slot.snapshots[*it].id == id ? &slot.snapshots[*it] : nullptr;
+}
+
+// Positions of the children of `id`, in creation order.
+std::pair<const uint32_t*, const uint32_t*> Children(Slot& slot, uint64_t id) {
+  const SnapshotIndex& x = IndexOf(slot);
+  const uint32_t* first = x.by_parent.data();
+  const uint32_t* last = first + x.by_parent.size();
+  const uint32_t* lo = std::lower_bound(first, last, id, [&](uint32_t pos, uint64_t v) {
+    return slot.snapshots[pos].parent < v;
+  });
+  const uint32_t* hi = std::upper_bound(lo, last, id, [&](uint64_t v, uint32_t pos) {
+    return v < slot.snapshots[pos].parent;
+  });
+  return {lo, hi};
+}
+
+bool HasChildren(Slot& slot, uint64_t id) {
+  auto range = Children(slot, id);
+  return range.first != range.second;
 }
 
 void PutSnapshotRecord(ByteSpan out, size_t offset, const Snapshot& s) {
@@ -293,6 +328,7 @@ ScsiResult VendorCommand(MachineState& state, int slot_no, const uint8_t cdb[16]
       s.parent = id == 0 ? slot.current : id;
       if (id == 0) slot.current = s.id;
       slot.snapshots.push_back(s);
+      ListChanged(slot);
       return {};
     }
     case kScsiOpSnapshotCount:
@@ -323,9 +359,9 @@ ScsiResult VendorCommand(MachineState& state, int slot_no, const uint8_t cdb[16]
       if (id != 0 && !FindSnapshot(slot, id)) return Refuse(kSenseUnknownSnapshot);
       ScsiResult r;
       size_t written = 0;
-      for (const Snapshot& s : slot.snapshots) {
-        if (s.parent != id) continue;
-        if (data_in) PutSnapshotRecord(data, written, s);  // only whole records that fit
+      auto children = Children(slot, id);
+      for (const uint32_t* c = children.first; c != children.second; ++c) {
+        if (data_in) PutSnapshotRecord(data, written, slot.snapshots[*c]);  // only whole records that fit
         written += snaprec::kSize;
       }
       r.transferred = static_cast<uint32_t>(written);
@@ -361,6 +397,7 @@ ScsiResult VendorCommand(MachineState& state, int slot_no, const uint8_t cdb[16]
       slot.snapshots.erase(std::remove_if(slot.snapshots.begin(), slot.snapshots.end(),
                                           [&](const Snapshot& x) { return x.id == id; }),
                            slot.snapshots.end());
+      ListChanged(slot);
       return {};
     }
     case kScsiOpDeleteSnapshot: {
@@ -371,6 +408,7 @@ ScsiResult VendorCommand(MachineState& state, int slot_no, const uint8_t cdb[16]
       slot.snapshots.erase(std::remove_if(slot.snapshots.begin(), slot.snapshots.end(),
                                           [&](const Snapshot& x) { return x.id == id; }),
                            slot.snapshots.end());
+      ListChanged(slot);
       return {};
     }
     case kScsiOpCanDelete: {

@@ -22,6 +22,19 @@ struct Snapshot {
   std::string description;  // ANSI bytes
 };
 
+// The driver's lookup tables over a slot's snapshots, as a real driver
+// keeps them: built when a request first needs them, dropped whenever the
+// driver changes the list (and when the list is another one or of another
+// length). Code that edits the list in place after the driver has answered
+// from it sets `built` to false.
+struct SnapshotIndex {
+  bool built = false;
+  const Snapshot* list = nullptr;
+  size_t size = 0;
+  std::vector<uint32_t> by_id;      // positions in the list, by id
+  std::vector<uint32_t> by_parent;  // positions, by parent and then in creation order
+};
+
 struct Slot {
   bool used = false;
   std::vector<uint8_t> record;  // the DeviceRecord as answered to queries
@@ -30,6 +43,7 @@ struct Slot {
   // drive has exactly one entry.
   std::vector<char> partitions;
   std::vector<Snapshot> snapshots;  // in creation order
+  SnapshotIndex snapshot_index;
   uint64_t current = 0;
   uint64_t selected = 0;
   uint64_t next_snapshot_id = 1;

@@ -20,6 +20,7 @@
 #endif
 
 #include "base/text.h"
+#include "contracts/storage_drivers.h"
 #include "platform/device_io.h"
 #include "platform/sim/drivers.h"
 #include "platform/sim/machine_state.h"
@@ -159,6 +160,54 @@ TEST(SimMachineTest, VendorCommandsRejectShortBuffers) {
   record[39] = 0;
   EXPECT_FALSE(VendorCommand(s, 0, set, false, {record.data(), record.size()}, *cp).check_condition);
   EXPECT_EQ(s.slots[0].snapshots[0].name.size(), 31u);
+}
+
+// The driver answers from an index over the snapshots; after any mix of
+// takes, branches, merges and deletes its answers are those of the list
+// itself: every snapshot found, every parent's children in creation order.
+TEST(SimMachineTest, SnapshotAnswersFollowEveryChangeOfTheTree) {
+  MachineState s;
+  Slot& slot = s.slots[0];
+  slot.used = true;
+  slot.record.assign(1836, 0);
+  slot.record[1] = 1;
+  testing::SimFixture fixture;
+  CodePage* cp = fixture.platform.code_page;
+  auto command = [&](uint8_t op, uint64_t id, uint8_t argument, bool in, std::vector<uint8_t>* data) {
+    uint8_t cdb[16] = {op};
+    for (int i = 0; i < 8; ++i) cdb[1 + i] = static_cast<uint8_t>(id >> (8 * i));
+    cdb[9] = argument;
+    return VendorCommand(s, 0, cdb, in, {data->data(), data->size()}, *cp);
+  };
+  std::vector<uint8_t> take(kTakeSnapshotDataSize, 0);
+  take[0] = 'n';
+  std::vector<uint8_t> out(snaprec::kSize * 64);
+  std::srand(21);
+  for (int step = 0; step < 400; ++step) {
+    const size_t n = slot.snapshots.size();
+    const uint64_t some = n ? slot.snapshots[static_cast<size_t>(std::rand()) % n].id : 0;
+    switch (std::rand() % 6) {
+      case 0: case 1: case 2: command(0xE2, 0, 1, false, &take); break;  // from the present state
+      case 3: if (some) command(0xE2, some, 0, false, &take); break;     // a branch off an older one
+      case 4: if (some) command(0xE9, some, 0, false, &out); break;      // merge into its parent
+      case 5: if (some) command(0xEB, some, 0, false, &out); break;      // delete (refused with children)
+    }
+    std::vector<uint64_t> parents = {0};
+    for (const Snapshot& x : slot.snapshots) parents.push_back(x.id);
+    for (uint64_t parent : parents) {
+      std::vector<uint64_t> expected, listed;
+      for (const Snapshot& x : slot.snapshots)
+        if (x.parent == parent) expected.push_back(x.id);
+      ScsiResult r = command(0xE6, parent, 0, true, &out);
+      ASSERT_FALSE(r.check_condition) << step;
+      for (size_t at = 0; at + snaprec::kSize <= r.transferred && at < out.size(); at += snaprec::kSize)
+        listed.push_back(GetU64LE(ConstByteSpan(out.data(), out.size()), at + snaprec::kId));
+      EXPECT_EQ(listed, expected) << "step " << step << ", children of " << parent;
+      if (parent) EXPECT_FALSE(command(0xE4, parent, 0, true, &out).check_condition) << step;
+    }
+    EXPECT_TRUE(command(0xE4, slot.next_snapshot_id, 0, true, &out).check_condition);  // not yet taken
+  }
+  EXPECT_GT(slot.snapshots.size(), 20u);
 }
 
 // Many writers at once, as the console, the manager and the shell extension

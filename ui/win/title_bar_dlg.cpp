@@ -156,9 +156,11 @@ LRESULT CTitleBarDlg::OnEraseBkgnd(HDC hdc) {
       ::CombineRgn(region, region, dot, RGN_DIFF);
       ::DeleteObject(dot);
     }
+    // Cleared first: setting the region repaints the window, and this
+    // handler must not cut the corners again from inside that repaint.
+    g_region_pending = false;
     // The window owns the region once it is set.
     if (!::SetWindowRgn(m_hWnd, region, TRUE)) ::DeleteObject(region);
-    g_region_pending = false;
   }
   for (auto& img : images_) img = CaptionImage::kNormal;
   CaptionRects r = WindowRects();

@@ -856,6 +856,36 @@ bool RegionHas(HWND w, int x, int y) {
   return in;
 }
 
+// How deep background erases nest in a frame: setting the region repaints
+// the window from inside the erase that cut it.
+class CEraseDepthFrame : public CTitleBarDlg {
+ public:
+  int depth = 0, deepest = 0;
+  bool ProcessWindowMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override {
+    if (msg != WM_ERASEBKGND) return CTitleBarDlg::ProcessWindowMessage(msg, wp, lp, result);
+    deepest = std::max(deepest, ++depth);
+    bool handled = CTitleBarDlg::ProcessWindowMessage(msg, wp, lp, result);
+    --depth;
+    return handled;
+  }
+};
+
+TEST(TitleBar, FirstPaintCutsTheCornersOnce) {
+  CTitleBarDlg::ResetRegionPending();
+  CEraseDepthFrame frame;
+  frame.SetBackgroundImage(fw::LoadNumberedImage(IDB_BACKGROUND, TW_RT_BACKGROUND));
+  frame.SetEnforcedSize(800, 480);
+  ASSERT_TRUE(frame.CreateModeless());
+  frame.ShowWindow(SW_SHOW);
+  ::RedrawWindow(frame, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_FRAME);
+  Pump();
+  EXPECT_FALSE(RegionHas(frame, 0, 0));
+  EXPECT_TRUE(RegionHas(frame, 400, 240));
+  // The repaint that setting the region causes draws once more; it does not cut again.
+  EXPECT_LE(frame.deepest, 2);
+  frame.DestroyWindow();
+}
+
 TEST(TitleBar, RegionCaptionButtonsDragAreaTrayAndSize) {
   CTitleBarDlg::ResetRegionPending();
   CTestFrame frame;
