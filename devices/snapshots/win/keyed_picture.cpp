@@ -7,7 +7,7 @@ namespace {
 
 // A filtered copy at `to`; the key colour's pixels away from the edges stay
 // exactly the key, so the mask below still finds them.
-HBITMAP Stretched(HBITMAP src, SIZE from, SIZE to) {
+HBITMAP Stretched(HBITMAP src, SIZE from, SIZE to, bool smooth) {
   HDC screen = ::GetDC(nullptr);
   HDC in = ::CreateCompatibleDC(screen);
   HDC out = ::CreateCompatibleDC(screen);
@@ -15,7 +15,7 @@ HBITMAP Stretched(HBITMAP src, SIZE from, SIZE to) {
   ::ReleaseDC(nullptr, screen);
   HGDIOBJ old_in = ::SelectObject(in, src);
   HGDIOBJ old_out = ::SelectObject(out, result);
-  ::SetStretchBltMode(out, HALFTONE);
+  ::SetStretchBltMode(out, smooth ? HALFTONE : COLORONCOLOR);
   ::SetBrushOrgEx(out, 0, 0, nullptr);
   ::StretchBlt(out, 0, 0, to.cx, to.cy, in, 0, 0, from.cx, from.cy, SRCCOPY);
   ::SelectObject(out, old_out);
@@ -27,12 +27,12 @@ HBITMAP Stretched(HBITMAP src, SIZE from, SIZE to) {
 
 }  // namespace
 
-void CKeyedPicture::Load(HBITMAP bitmap, COLORREF key, int dpi) {
+void CKeyedPicture::Load(HBITMAP bitmap, COLORREF key, int dpi, bool smooth) {
   mask_.DeleteObject();
   size_ = source_size_ = bitmap ? fw::GetBitmapSize(bitmap) : SIZE{};
   if (bitmap && dpi != static_cast<int>(fw::kBaseDpi)) {
     size_ = {fw::Scale(size_.cx, dpi), fw::Scale(size_.cy, dpi)};
-    HBITMAP scaled = Stretched(bitmap, source_size_, size_);
+    HBITMAP scaled = Stretched(bitmap, source_size_, size_, smooth);
     ::DeleteObject(bitmap);
     bitmap = scaled;
   }
@@ -59,15 +59,24 @@ void CKeyedPicture::Load(HBITMAP bitmap, COLORREF key, int dpi) {
   ::DeleteDC(picture);
 }
 
-void CKeyedPicture::Draw(HDC dc, HDC scratch, int x, int y, int from_x, int w, int h) const {
+void CKeyedPicture::Draw(HDC dc, HDC scratch, int x, int y, int from_x, int w, int h, int to_h) const {
   if (!ok()) return;
   COLORREF bk = ::SetBkColor(dc, RGB(255, 255, 255));
   COLORREF fg = ::SetTextColor(dc, RGB(0, 0, 0));
   // Keep what lies under the transparent pixels, clear the rest, paint in.
+  auto blit = [&](DWORD rop) {
+    if (to_h < 0 || to_h == h) {
+      ::BitBlt(dc, x, y, w, h, scratch, from_x, 0, rop);
+    } else {
+      int mode = ::SetStretchBltMode(dc, COLORONCOLOR);
+      ::StretchBlt(dc, x, y, w, to_h, scratch, from_x, 0, w, h, rop);
+      ::SetStretchBltMode(dc, mode);
+    }
+  };
   HGDIOBJ old = ::SelectObject(scratch, mask_);
-  ::BitBlt(dc, x, y, w, h, scratch, from_x, 0, SRCAND);
+  blit(SRCAND);
   ::SelectObject(scratch, sprite_);
-  ::BitBlt(dc, x, y, w, h, scratch, from_x, 0, SRCPAINT);
+  blit(SRCPAINT);
   ::SelectObject(scratch, old);
   ::SetTextColor(dc, fg);
   ::SetBkColor(dc, bk);

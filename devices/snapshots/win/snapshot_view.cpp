@@ -46,8 +46,9 @@ void CSnapshotView::SetDpi(UINT dpi) {
   const COLORREF key = Ref(kPictureTransparent);
   const int d = scale_.dpi;
   for (int i = 0; i < 4; ++i) pictures_[i].Load(fw::LoadBitmapResource(ids[i]), key, d);
-  stub_.Load(fw::LoadBitmapResource(IDB_SNAP_LINK), key, d);
-  branch_.Load(fw::LoadBitmapResource(IDB_SNAP_BRANCH), key, d);
+  // The connectors are straight lines: no filter, no blending of the pieces.
+  stub_.Load(fw::LoadBitmapResource(IDB_SNAP_LINK), key, d, false);
+  branch_.Load(fw::LoadBitmapResource(IDB_SNAP_BRANCH), key, d, false);
   font_.Attach(::CreateFontW(scale_.Px(kNameFontHeight), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                              OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS,
                              reinterpret_cast<const wchar_t*>(kNameFontFace)));
@@ -173,8 +174,10 @@ void CSnapshotView::Paint(HDC target) {
       // The strip's pieces, each from its scaled start to the next one's.
       int from = BranchPiece(piece.kind) * kBranchPieceWidth;
       int src_x = s.Px(from);
+      // A cell's rows may be a pixel more than the strip's scaled height.
       branch_.Draw(dc, scratch, s.Px(piece.cell.left + kBranchLeft) - sx, s.Px(piece.cell.top) - sy, src_x,
-                   s.Px(from + kBranchPieceWidth) - src_x, branch.cy);
+                   s.Px(from + kBranchPieceWidth) - src_x, branch.cy,
+                   s.Px(piece.cell.top + branch_.source_size().cy) - s.Px(piece.cell.top));
     }
   }
 
