@@ -73,6 +73,19 @@ TEST(Text, PlainNamesAreOnePathPartAndNothingMore) {
     EXPECT_FALSE(IsPlainName(bad)) << Utf16ToUtf8(bad);
 }
 
+TEST(Text, SplitListDropsOrKeepsEmptyItems) {
+  using V8 = std::vector<std::string>;
+  using V16 = std::vector<std::u16string>;
+  EXPECT_EQ(SplitList(",a,,b,"), (V8{"a", "b"}));
+  EXPECT_EQ(SplitList("", ','), V8{});
+  EXPECT_EQ(SplitList(",,", ','), V8{});
+  EXPECT_EQ(SplitList(u"/x;/y", u';'), (V16{u"/x", u"/y"}));
+  // Kept: every item between separators, none after a trailing one.
+  EXPECT_EQ(SplitList(u",a,,b,", u',', EmptyItems::kKeep), (V16{u"", u"a", u"", u"b"}));
+  EXPECT_EQ(SplitList(u"", u',', EmptyItems::kKeep), V16{});
+  EXPECT_EQ(SplitList("a", ',', EmptyItems::kKeep), V8{"a"});
+}
+
 TEST(Text, WipeSecretZeroesTheWholeBuffer) {
   std::string s(64, 'S');
   s.resize(3);  // the bytes past the size still hold the longer secret
