@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "base/secure_zero.h"
-#include "base/validation.h"
 
 namespace tw {
 namespace {
@@ -63,14 +62,6 @@ TEST(Text, AnsiFieldCutAndRead) {
   EXPECT_EQ(GetAnsiField(b, 0, 4), "sec");
   Bytes unterminated = {'x', 'y', 'z'};
   EXPECT_EQ(GetAnsiField(unterminated, 0, 256), "xyz");
-}
-
-TEST(Text, PlainNamesAreOnePathPartAndNothingMore) {
-  for (const char16_t* ok : {u"alice", u"Bob Smith", u"a.b", u"..a", u"console", u"com10", u"\u00e9l\u00e8ve"})
-    EXPECT_TRUE(IsPlainName(ok)) << Utf16ToUtf8(ok);
-  for (const char16_t* bad : {u"", u".", u"..", u"../../outside", u"a\\b", u"a/b", u"D:", u"D:x", u"NUL", u"nul.txt",
-                              u"CON ", u"com1", u"LPT9.log", u"CONOUT$", u"x.", u"x ", u"a*", u"a\tb"})
-    EXPECT_FALSE(IsPlainName(bad)) << Utf16ToUtf8(bad);
 }
 
 TEST(Text, SplitListDropsOrKeepsEmptyItems) {

@@ -1,4 +1,4 @@
-// Device I/O, setup API and prompter over kernel32, setupapi and user32:
+// Device I/O and setup API over kernel32, setupapi and user32:
 // one-to-one forwards that return GetLastError() codes.
 #include <windows.h>
 #include <setupapi.h>
@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "platform/device_io.h"
-#include "platform/prompter.h"
 #include "platform/setup_api.h"
 #include "platform/win32/win32_ports.h"
 
@@ -80,17 +79,9 @@ class Win32SetupApi final : public SetupApi {
   void DestroyDeviceInfoList(DevInfoSet set) override { SetupDiDestroyDeviceInfoList(reinterpret_cast<HDEVINFO>(set)); }
 };
 
-class MessageBoxPrompter final : public Prompter {
- public:
-  int ShowMessage(const std::u16string& text, const std::u16string& caption, unsigned style) override {
-    return MessageBoxW(GetActiveWindow(), W(text), W(caption), style);
-  }
-};
-
 }  // namespace
 
 std::unique_ptr<DeviceIo> NewWin32DeviceIo() { return std::make_unique<Win32DeviceIo>(); }
 std::unique_ptr<SetupApi> NewWin32SetupApi() { return std::make_unique<Win32SetupApi>(); }
-std::unique_ptr<Prompter> NewMessageBoxPrompter() { return std::make_unique<MessageBoxPrompter>(); }
 
 }  // namespace tw

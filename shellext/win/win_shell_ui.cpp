@@ -16,13 +16,11 @@ std::u16string WinShellUi::String(int id) {
 }
 
 int WinShellUi::Message(const std::u16string& text, const std::u16string& caption, unsigned style) {
-  std::wstring t = fw::ToWide(text), c = fw::ToWide(caption);
-  return ::MessageBoxW(owner_, t.c_str(), c.c_str(), style);
+  return MessageBoxPrompter(owner_).ShowMessage(text, caption, style);
 }
 
 void WinShellUi::ErrorMessage(const std::u16string& text, const std::u16string& caption) {
-  std::wstring t = fw::ToWide(text), c = fw::ToWide(caption);
-  ::MessageBoxW(nullptr, t.c_str(), c.c_str(), MB_OK | MB_ICONERROR);
+  MessageBoxPrompter().ShowMessage(text, caption, MB_OK | MB_ICONERROR);
 }
 
 std::u16string WinShellUi::SystemMessage(Status code) {
@@ -81,8 +79,7 @@ void WinShellUi::RunCopyToDialog(TransferMode mode, const std::u16string& path) 
 }
 
 void WinShellUi::SetWaitCursor(bool on) {
-  if (on) saved_cursor_ = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
-  else ::SetCursor(saved_cursor_);
+  wait_.Show(on);
 }
 
 }  // namespace tw::shellext::win

@@ -6,6 +6,7 @@
 #include "shellext/protected_drive.h"
 #include "shellext/shell_commands.h"
 #include "shellext/shell_ui.h"
+#include "ui/win/wait_cursor.h"
 
 namespace tw::shellext::win {
 
@@ -33,7 +34,7 @@ class WinShellUi final : public ShellUi {
   HWND owner_;
   ProtectedDrive& drive_;
   ShellCommands commands_;
-  HCURSOR saved_cursor_ = nullptr;
+  ui::CWaitCursor wait_{false};
 };
 
 }  // namespace tw::shellext::win
