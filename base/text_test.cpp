@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "base/secure_zero.h"
+#include "base/text_by_id.h"
 
 namespace tw {
 namespace {
@@ -75,6 +76,14 @@ TEST(Text, SplitListDropsOrKeepsEmptyItems) {
   EXPECT_EQ(SplitList(u",a,,b,", u',', EmptyItems::kKeep), (V16{u"", u"a", u"", u"b"}));
   EXPECT_EQ(SplitList(u"", u',', EmptyItems::kKeep), V16{});
   EXPECT_EQ(SplitList("a", ',', EmptyItems::kKeep), V8{"a"});
+}
+
+TEST(Text, InsertsGoWhereTheTemplateSaysInAnyOrder) {
+  EXPECT_EQ(FillInserts(u"Failed sharing files to %1, error code: %2.", {u"bob", u"525"}),
+            u"Failed sharing files to bob, error code: 525.");
+  // A translation may turn the order round; values are never read as templates.
+  EXPECT_EQ(FillInserts(u"%2 failed, %1 successful", {u"2", u"%1"}), u"%1 failed, 2 successful");
+  EXPECT_EQ(FillInserts(u"100%% of %1%3, %", {u"a"}), u"100% of a, %");
 }
 
 TEST(Text, WipeSecretZeroesTheWholeBuffer) {

@@ -166,16 +166,26 @@ TEST(ManagerResources, MainWindowAndPagesHaveTheirControls) {
 TEST(ShellExtensionResources, StringsPicturesAndIcons) {
   EXPECT_EQ(StringIn(IDS_FAILED, kEnglish), L"Faild!");
   EXPECT_EQ(StringIn(IDS_LOCK, kEnglish), L"&Lock");
-  EXPECT_EQ(StringIn(IDS_NOW_UNLOCKED, kEnglish), L"'%s' is now unLocked");
+  EXPECT_EQ(StringIn(IDS_NOW_UNLOCKED, kEnglish), L"'%1' is now unLocked");
   EXPECT_EQ(StringIn(IDS_CLIENT, kEnglish), L"Pellowen Client");
   // UTF-8 in the script must come out as these characters, not bytes.
   EXPECT_EQ(StringIn(IDS_LOCK, kChinese), L"\x9501\x5b9a(&L)");
   EXPECT_EQ(StringIn(IDS_CLIENT, kChinese), L"Pellowen \x5ba2\x6237\x7aef");
-  EXPECT_EQ(StringIn(IDS_COPY_DONE, kEnglish), L"Completed copy files to users, %d successful, %d failed.");
-  EXPECT_EQ(StringIn(IDS_SHARE_FAILED, kEnglish), L"Failed sharing files to %s, error code: %x.");
-  // The Chinese texts keep the same conversions in the same order.
-  std::wstring zh = StringIn(IDS_SHARE_DONE, kChinese);
-  EXPECT_LT(zh.find(L"%d"), zh.rfind(L"%d"));
+  EXPECT_EQ(StringIn(IDS_COPY_DONE, kEnglish), L"Completed copy files to users, %1 successful, %2 failed.");
+  EXPECT_EQ(StringIn(IDS_SHARE_FAILED, kEnglish), L"Failed sharing files to %1, error code: %2.");
+  // Templates filled by number: every text, in both languages, names each
+  // of its inserts once.
+  for (UINT id : {IDS_NOW_LOCKED, IDS_NOW_UNLOCKED, IDS_SHARE_FAILED, IDS_COPY_FAILED, IDS_SHARE_DONE, IDS_COPY_DONE}) {
+    const int inserts = id == IDS_NOW_LOCKED || id == IDS_NOW_UNLOCKED ? 1 : 2;
+    for (LANGID lang : {kEnglish, kChinese}) {
+      std::wstring t = StringIn(id, lang);
+      EXPECT_EQ(t.find(L"%s"), std::wstring::npos) << id;
+      for (int k = 1; k <= 3; ++k) {
+        std::wstring mark = L"%" + std::to_wstring(k);
+        EXPECT_EQ(t.find(mark) != std::wstring::npos, k <= inserts) << id << " " << lang;
+      }
+    }
+  }
   for (UINT id : {IDD_PASSWORD_NOTIFY, IDD_ENCRYPT, IDD_COPY_TO, IDD_PROGRESS})
     EXPECT_NE(::FindResourceW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), RT_DIALOG), nullptr) << id;
   EXPECT_SIZE(ImageSize(MAKEINTRESOURCEW(IDP_CLOSE), L"PNG"), 34, 19);

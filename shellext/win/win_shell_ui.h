@@ -16,6 +16,7 @@ class WinShellUi final : public ShellUi {
   WinShellUi(HINSTANCE instance, HWND owner, ProtectedDrive& drive);
 
   std::u16string String(int id) override;
+  std::u16string Text(const TextById& text) override;
   int Message(const std::u16string& text, const std::u16string& caption, unsigned style) override;
   void ErrorMessage(const std::u16string& text, const std::u16string& caption) override;
   std::u16string SystemMessage(Status code) override;
