@@ -13,6 +13,9 @@
 #include <string>
 
 #include "resources/resource_ids.h"
+#ifdef TW_TEST_TARNWICK
+#include "ui/layout/frame.h"
+#endif
 
 namespace {
 
@@ -70,9 +73,30 @@ const LANGID kChinese = MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED);
 
 #ifdef TW_TEST_TARNWICK
 TEST(ManagerResources, PicturesAtTheirSizes) {
-  for (UINT id : {IDB_CLOSE, IDB_MINIMIZE, IDB_CLOSE_PRESSED, IDB_CLOSE_HOVER, IDB_MINIMIZE_PRESSED, IDB_MINIMIZE_HOVER})
-    EXPECT_SIZE(BitmapSize(id), 35, 26);
-  for (UINT id : {IDB_MENU, IDB_MENU_HOVER, IDB_MENU_PRESSED}) EXPECT_SIZE(BitmapSize(id), 66, 31);
+  // Every caption picture the frame asks for is the named one for its state
+  // and loads at its button's height, covering the button's width (the
+  // close button covers the minimize picture's last column).
+  using tw::ui::CaptionButton;
+  using tw::ui::CaptionImage;
+  const tw::ui::CaptionRects r = tw::ui::ComputeCaptionRects(800, 4, 4);
+  struct {
+    CaptionButton button;
+    tw::ui::Rect rect;
+    UINT normal, hover, pressed;
+  } buttons[] = {{CaptionButton::kClose, r.close, IDB_CLOSE, IDB_CLOSE_HOVER, IDB_CLOSE_PRESSED},
+                 {CaptionButton::kMinimize, r.minimize, IDB_MINIMIZE, IDB_MINIMIZE_HOVER, IDB_MINIMIZE_PRESSED},
+                 {CaptionButton::kMenu, r.menu, IDB_MENU, IDB_MENU_HOVER, IDB_MENU_PRESSED}};
+  for (const auto& b : buttons) {
+    EXPECT_EQ(tw::ui::CaptionBitmap(b.button, CaptionImage::kNormal), static_cast<int>(b.normal));
+    EXPECT_EQ(tw::ui::CaptionBitmap(b.button, CaptionImage::kHover), static_cast<int>(b.hover));
+    EXPECT_EQ(tw::ui::CaptionBitmap(b.button, CaptionImage::kPressed), static_cast<int>(b.pressed));
+    for (UINT id : {b.normal, b.hover, b.pressed}) {
+      SIZE s = BitmapSize(id);
+      EXPECT_EQ(s.cy, b.rect.Height()) << id;
+      EXPECT_GE(s.cx, b.rect.Width()) << id;
+      EXPECT_LE(s.cx, b.rect.Width() + 1) << id;
+    }
+  }
   EXPECT_SIZE(BitmapSize(IDB_BUTTON_STRIP), 424, 40);
   EXPECT_SIZE(BitmapSize(IDB_HEADER_PRESSED), 9, 34);
   EXPECT_SIZE(BitmapSize(IDB_SCROLL_SKIN), 135, 45);
