@@ -128,8 +128,7 @@ TEST(Window, CommandLineSplitsLikeTheRuntime) {
 // the failure through the exchange (message, focus, the pass stopped).
 void CheckInt(CDataExchange& dx, int id, int min, int max) {
   long long v = 0;
-  if (dx.failed() || !dx.saving()) return;
-  dx.Control(id);
+  if (dx.failed() || !dx.saving() || !dx.Control(id)) return;
   if (!ParseIntegerField(FromWide(ItemText(dx.dialog()->m_hWnd, id)), min, max, &v)) dx.Fail(IntegerRangeMessage(min, max));
 }
 
@@ -232,7 +231,7 @@ TEST(Dialogs, ModalOkAfterAFailedTryAndCancel) {
   EXPECT_EQ(d.DoModal(), IDOK);
   ::KillTimer(nullptr, t);
   EXPECT_EQ(prompter.messages.size(), 1u);
-  EXPECT_EQ(d.number, 64);
+  EXPECT_EQ(d.number, L"64");
   EXPECT_EQ(d.m_hWnd, nullptr);
 
   ModalScript cancel;
@@ -245,7 +244,7 @@ TEST(Dialogs, ModalOkAfterAFailedTryAndCancel) {
   // OK with 99 succeeds first: the script's second step never runs.
   EXPECT_EQ(d2.DoModal(), IDOK);
   ::KillTimer(nullptr, t);
-  EXPECT_EQ(d2.number, 99);
+  EXPECT_EQ(d2.number, L"99");
 }
 
 TEST(Dialogs, ModalLoopOnAHiddenModelessDialogNeverShowsIt) {
