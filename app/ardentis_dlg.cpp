@@ -21,10 +21,9 @@ CArdentisDlg::~CArdentisDlg() {
 
 BOOL CArdentisDlg::OnInitDialog() {
   CTitleBarDlg::OnInitDialog();
-  // The program's message boxes (the platform's prompter too) belong to this window.
-  if (auto* owned = dynamic_cast<fw::WindowPrompter*>(&prompter())) owned->set_owner(m_hWnd);
+  prompter_owner_.emplace(prompter(), m_hWnd);
   // A second start finds the running copy by this title.
-  SetWindowText(kMainWindowTitle);
+  SetText(kMainWindowTitle);
   SetBackgroundImage(fw::LoadNumberedImage(IDB_BACKGROUND, TW_RT_BACKGROUND));
   HICON big = static_cast<HICON>(::LoadImageW(instance(), MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
   HICON small = static_cast<HICON>(::LoadImageW(instance(), MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, 16, 16, LR_SHARED));
@@ -146,7 +145,7 @@ LRESULT CArdentisDlg::OnMenuItemSelected(WPARAM wp, LPARAM lp) {
   return 0;
 }
 
-bool CArdentisDlg::BuildTrayMenu(CMenuEx& menu) const { return menu.LoadMenu(IDM_TRAY, instance()); }
+bool CArdentisDlg::BuildTrayMenu(CMenuEx& menu) const { return menu.LoadOwnerDrawn(IDM_TRAY, instance()); }
 
 LRESULT CArdentisDlg::OnTrayIcon(WPARAM wp, LPARAM lp) {
   if (wp != kMainTrayId) return 1;
@@ -174,6 +173,7 @@ void CArdentisDlg::OnHomepageWithSlash() { shell_open_(nullptr, fw::ToWide(kHome
 
 LRESULT CArdentisDlg::OnDestroy(WPARAM, LPARAM) {
   ::Shell_NotifyIconW(NIM_DELETE, &tray_);
+  prompter_owner_.reset();
   // The frame releases the background and its own icon (id 128).
   SetMsgHandled(false);
   return 0;

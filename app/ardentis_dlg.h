@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/main_window_model.h"
@@ -84,6 +85,8 @@ class CArdentisDlg : public CTitleBarDlg {
   NOTIFYICONDATAW tray_{};
   HICON tray_icon_ = nullptr;
   ShellOpen shell_open_;
+  // The program's message boxes (the platform's prompter too) belong to this window while it is up.
+  std::optional<fw::ScopedPrompterOwner> prompter_owner_;
 };
 
 }  // namespace tw::ui

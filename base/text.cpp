@@ -135,4 +135,28 @@ std::string GetAnsiField(ConstByteSpan s, size_t off, size_t field_bytes) {
   return out;
 }
 
+namespace {
+
+template <typename Char>
+std::vector<std::basic_string<Char>> SplitAt(std::basic_string_view<Char> text, Char separator, EmptyItems empty) {
+  std::vector<std::basic_string<Char>> items;
+  for (size_t b = 0; b < text.size();) {
+    size_t e = text.find(separator, b);
+    if (e == text.npos) e = text.size();
+    if (e > b || empty == EmptyItems::kKeep) items.emplace_back(text.substr(b, e - b));
+    b = e + 1;
+  }
+  return items;
+}
+
+}  // namespace
+
+std::vector<std::u16string> SplitList(std::u16string_view text, char16_t separator, EmptyItems empty) {
+  return SplitAt(text, separator, empty);
+}
+
+std::vector<std::string> SplitList(std::string_view text, char separator, EmptyItems empty) {
+  return SplitAt(text, separator, empty);
+}
+
 }  // namespace tw

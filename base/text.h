@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/bytes.h"
 
@@ -39,5 +40,13 @@ std::string GetAnsiField(ConstByteSpan s, size_t off, size_t field_bytes);
 // capacity characters including the terminator (the Parts' "at most 259
 // characters plus the terminator").
 std::u16string CutText(std::u16string_view text, size_t max_chars);
+
+// The items of a separated list ("a,b,c"). Empty items between separators
+// are dropped unless kept; a trailing separator never makes an item, and an
+// empty text has none.
+enum class EmptyItems { kDrop, kKeep };
+std::vector<std::u16string> SplitList(std::u16string_view text, char16_t separator = u',',
+                                      EmptyItems empty = EmptyItems::kDrop);
+std::vector<std::string> SplitList(std::string_view text, char separator = ',', EmptyItems empty = EmptyItems::kDrop);
 
 }  // namespace tw

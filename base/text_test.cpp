@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "base/secure_zero.h"
-#include "base/validation.h"
+#include "base/text_by_id.h"
 
 namespace tw {
 namespace {
@@ -65,12 +65,25 @@ TEST(Text, AnsiFieldCutAndRead) {
   EXPECT_EQ(GetAnsiField(unterminated, 0, 256), "xyz");
 }
 
-TEST(Text, PlainNamesAreOnePathPartAndNothingMore) {
-  for (const char16_t* ok : {u"alice", u"Bob Smith", u"a.b", u"..a", u"console", u"com10", u"\u00e9l\u00e8ve"})
-    EXPECT_TRUE(IsPlainName(ok)) << Utf16ToUtf8(ok);
-  for (const char16_t* bad : {u"", u".", u"..", u"../../outside", u"a\\b", u"a/b", u"D:", u"D:x", u"NUL", u"nul.txt",
-                              u"CON ", u"com1", u"LPT9.log", u"CONOUT$", u"x.", u"x ", u"a*", u"a\tb"})
-    EXPECT_FALSE(IsPlainName(bad)) << Utf16ToUtf8(bad);
+TEST(Text, SplitListDropsOrKeepsEmptyItems) {
+  using V8 = std::vector<std::string>;
+  using V16 = std::vector<std::u16string>;
+  EXPECT_EQ(SplitList(",a,,b,"), (V8{"a", "b"}));
+  EXPECT_EQ(SplitList("", ','), V8{});
+  EXPECT_EQ(SplitList(",,", ','), V8{});
+  EXPECT_EQ(SplitList(u"/x;/y", u';'), (V16{u"/x", u"/y"}));
+  // Kept: every item between separators, none after a trailing one.
+  EXPECT_EQ(SplitList(u",a,,b,", u',', EmptyItems::kKeep), (V16{u"", u"a", u"", u"b"}));
+  EXPECT_EQ(SplitList(u"", u',', EmptyItems::kKeep), V16{});
+  EXPECT_EQ(SplitList("a", ',', EmptyItems::kKeep), V8{"a"});
+}
+
+TEST(Text, InsertsGoWhereTheTemplateSaysInAnyOrder) {
+  EXPECT_EQ(FillInserts(u"Failed sharing files to %1, error code: %2.", {u"bob", u"525"}),
+            u"Failed sharing files to bob, error code: 525.");
+  // A translation may turn the order round; values are never read as templates.
+  EXPECT_EQ(FillInserts(u"%2 failed, %1 successful", {u"2", u"%1"}), u"%1 failed, 2 successful");
+  EXPECT_EQ(FillInserts(u"100%% of %1%3, %", {u"a"}), u"100% of a, %");
 }
 
 TEST(Text, WipeSecretZeroesTheWholeBuffer) {

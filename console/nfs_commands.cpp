@@ -111,12 +111,7 @@ int Exports(Context& ctx, const std::vector<std::string>& args) {
     return kExitFailed;
   }
   std::u16string text = GetUtf16Field(reply, 0, reply.size());
-  for (size_t b = 0; b < text.size();) {
-    size_t e = text.find(u',', b);
-    if (e == std::u16string::npos) e = text.size();
-    ctx.out << Utf16ToUtf8(text.substr(b, e - b)) << "\n";
-    b = e + 1;
-  }
+  for (const std::u16string& path : SplitList(text, u',', EmptyItems::kKeep)) ctx.out << Utf16ToUtf8(path) << "\n";
   return kExitOk;
 }
 

@@ -119,12 +119,7 @@ int SimCommand(Context& ctx, const std::vector<std::string>& args) {
   } else if (what == "nfs-server" && args.size() >= 3) {
     sim::NfsServer server;
     server.address = args[1];
-    for (size_t b = 0; b <= args[2].size();) {
-      size_t e = args[2].find(',', b);
-      if (e == std::string::npos) e = args[2].size();
-      if (e > b) server.exports.push_back(args[2].substr(b, e - b));
-      b = e + 1;
-    }
+    server.exports = SplitList(args[2]);
     for (size_t i = 3; i + 1 < args.size() + 1; i += 2) {
       if (i + 1 >= args.size()) return UsageError(ctx, "sim", "option " + args[i] + " needs a value");
       long long port;

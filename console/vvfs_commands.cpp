@@ -18,18 +18,6 @@ bool DriveLetter(const std::string& text, char* letter) {
   return *letter >= 'A' && *letter <= 'Z';
 }
 
-std::vector<std::string> SplitList(const std::string& text) {
-  std::vector<std::string> out;
-  size_t b = 0;
-  while (b < text.size()) {
-    size_t e = text.find(',', b);
-    if (e == std::string::npos) e = text.size();
-    if (e > b) out.push_back(text.substr(b, e - b));
-    b = e + 1;
-  }
-  return out;
-}
-
 int Show(Context& ctx, sim::SimMachine& m, char only) {
   sim::ProtectedVolumes volumes(m.folder());
   sim::ProtectedState s;

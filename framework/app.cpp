@@ -9,46 +9,27 @@ bool CApp::InitCommonControls(DWORD icc_classes) {
   return ::InitCommonControlsEx(&icc) != FALSE;
 }
 
-std::vector<std::wstring> SplitCommandLine(const wchar_t* cl) {
+namespace {
+
+// The arguments after the program name; CommandLineToArgvW reads a first
+// word by the rules for program names, hence the stand-in in front.
+std::vector<std::wstring> Arguments(const wchar_t* command_line) {
+  std::wstring line = L"program ";
+  if (command_line) line += command_line;
+  int n = 0;
+  LPWSTR* argv = ::CommandLineToArgvW(line.c_str(), &n);
   std::vector<std::wstring> out;
-  if (!cl) return out;
-  const wchar_t* p = cl;
-  for (;;) {
-    while (*p == L' ' || *p == L'\t') ++p;
-    if (!*p) break;
-    std::wstring arg;
-    bool quoted = false;
-    while (*p && (quoted || (*p != L' ' && *p != L'\t'))) {
-      size_t slashes = 0;
-      while (*p == L'\\') {
-        ++slashes;
-        ++p;
-      }
-      if (*p == L'"') {
-        arg.append(slashes / 2, L'\\');
-        if (slashes % 2) {
-          arg += L'"';
-        } else if (quoted && p[1] == L'"') {
-          arg += L'"';
-          ++p;
-        } else {
-          quoted = !quoted;
-        }
-        ++p;
-      } else {
-        arg.append(slashes, L'\\');
-        if (*p && (quoted || (*p != L' ' && *p != L'\t'))) arg += *p++;
-      }
-    }
-    out.push_back(arg);
-  }
+  for (int i = 1; argv && i < n; ++i) out.emplace_back(argv[i]);
+  ::LocalFree(argv);
   return out;
 }
+
+}  // namespace
 
 int CApp::Run(HINSTANCE inst, const wchar_t* command_line, int show) {
   instance_ = inst;
   show_command_ = show;
-  args_ = SplitCommandLine(command_line);
+  args_ = Arguments(command_line);
   if (!InitInstance()) return ExitCode();
   MSG msg;
   while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {

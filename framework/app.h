@@ -30,7 +30,8 @@ class CApp {
   const std::vector<std::wstring>& arguments() const { return args_; }
   void set_exit_code(int c) { exit_code_ = c; }
 
-  // Runs the application: fills the instance and arguments, calls
+  // Runs the application: fills the instance and the arguments (split
+  // as the C runtime does; `command_line` has no program name), calls
   // InitInstance, and runs a message loop only when it returned true.
   int Run(HINSTANCE inst, const wchar_t* command_line, int show);
 
@@ -41,9 +42,5 @@ class CApp {
   std::vector<std::wstring> args_;
   int exit_code_ = 0;
 };
-
-// Splits a command line the way the C runtime does (quotes, backslashes);
-// the program name is not part of `command_line`.
-std::vector<std::wstring> SplitCommandLine(const wchar_t* command_line);
 
 }  // namespace tw::fw

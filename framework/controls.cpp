@@ -101,15 +101,4 @@ bool CToolTipCtrl::CreateFor(HWND owner) {
   return m_hWnd != nullptr;
 }
 
-bool CToolTipCtrl::AddTool(HWND owner, UINT_PTR id, const RECT& r, const wchar_t* text) const {
-  TTTOOLINFOW ti{};
-  ti.cbSize = sizeof ti;
-  ti.uFlags = TTF_SUBCLASS;
-  ti.hwnd = owner;
-  ti.uId = id;
-  ti.rect = r;
-  ti.lpszText = const_cast<wchar_t*>(text);
-  return SendMessageW(TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti)) != 0;
-}
-
 }  // namespace tw::fw

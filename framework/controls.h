@@ -20,8 +20,6 @@ class CButton : public CWindow {
 class CEdit : public CWindow {
  public:
   void SetLimitText(int n) const { SendMessageW(EM_SETLIMITTEXT, static_cast<WPARAM>(n)); }
-  void SetSel(int start, int end) const { SendMessageW(EM_SETSEL, static_cast<WPARAM>(start), end); }
-  void SetReadOnly(bool ro) const { SendMessageW(EM_SETREADONLY, ro); }
 };
 
 class CStatic : public CWindow {
@@ -99,7 +97,6 @@ class CToolTipCtrl : public CWindow {
   // Creates a tooltip window owned by `owner`.
   bool CreateFor(HWND owner);
   void Activate(bool on) const { SendMessageW(TTM_ACTIVATE, on); }
-  bool AddTool(HWND owner, UINT_PTR id, const RECT& r, const wchar_t* text) const;
 };
 
 }  // namespace tw::fw

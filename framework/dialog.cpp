@@ -1,6 +1,6 @@
 #include "framework/dialog.h"
 
-#include "framework/ddx_rules.h"
+#include "base/validation.h"
 
 namespace tw::fw {
 
@@ -31,82 +31,12 @@ void DDX_Text(CDataExchange& dx, int id, std::wstring& value, int max_chars) {
     ::SetWindowTextW(c, value.c_str());
     return;
   }
-  CWindow w(c);
-  std::wstring text = w.GetWindowText();
-  w.Detach();
+  std::wstring text = WindowText(c);
   if (max_chars > 0 && static_cast<int>(text.size()) > max_chars) {
-    dx.Fail(FormatPositional(u"Enter no more than %1 characters.", {FromWide(std::to_wstring(max_chars))}));
+    dx.Fail(TextLengthMessage(static_cast<size_t>(max_chars)));
     return;
   }
   value = text;
-}
-
-void DDX_Int(CDataExchange& dx, int id, int& value, int min, int max) {
-  if (dx.failed()) return;
-  HWND c = dx.Control(id);
-  if (!c) return;
-  if (!dx.saving()) {
-    ::SetWindowTextW(c, std::to_wstring(value).c_str());
-    return;
-  }
-  CWindow w(c);
-  std::wstring text = w.GetWindowText();
-  w.Detach();
-  int v = 0;
-  if (!ParseInteger(FromWide(text), &v) || v < min || v > max) {
-    dx.Fail(IntegerRangeMessage(min, max));
-    return;
-  }
-  value = v;
-}
-
-void DDX_Check(CDataExchange& dx, int id, int& state) {
-  if (dx.failed()) return;
-  HWND c = dx.Control(id);
-  if (!c) return;
-  if (dx.saving()) state = static_cast<int>(::SendMessageW(c, BM_GETCHECK, 0, 0));
-  else ::SendMessageW(c, BM_SETCHECK, static_cast<WPARAM>(state), 0);
-}
-
-void DDX_Radio(CDataExchange& dx, int first_id, int& index) {
-  if (dx.failed()) return;
-  HWND c = dx.Control(first_id);
-  if (!c) return;
-  HWND parent = ::GetParent(c);
-  int i = 0;
-  if (dx.saving()) index = -1;
-  // The group runs until the next control that starts a group of its own.
-  for (HWND w = c; w; w = ::GetWindow(w, GW_HWNDNEXT), ++i) {
-    if (w != c && (::GetWindowLongPtrW(w, GWL_STYLE) & WS_GROUP)) break;
-    if (::GetParent(w) != parent) break;
-    if (!(::SendMessageW(w, WM_GETDLGCODE, 0, 0) & DLGC_RADIOBUTTON)) continue;
-    if (dx.saving()) {
-      if (::SendMessageW(w, BM_GETCHECK, 0, 0) == BST_CHECKED) index = i;
-    } else {
-      ::SendMessageW(w, BM_SETCHECK, i == index ? BST_CHECKED : BST_UNCHECKED, 0);
-    }
-  }
-}
-
-void DDX_CBString(CDataExchange& dx, int id, std::wstring& value) {
-  if (dx.failed()) return;
-  HWND c = dx.Control(id);
-  if (!c) return;
-  CWindow w(c);
-  if (dx.saving()) {
-    value = w.GetWindowText();
-  } else {
-    LRESULT i = ::SendMessageW(c, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                               reinterpret_cast<LPARAM>(value.c_str()));
-    if (i != CB_ERR) ::SendMessageW(c, CB_SETCURSEL, static_cast<WPARAM>(i), 0);
-    else ::SetWindowTextW(c, value.c_str());
-  }
-  w.Detach();
-}
-
-int WindowPrompter::ShowMessage(const std::u16string& text, const std::u16string& caption, unsigned style) {
-  std::wstring t = ToWide(text), c = ToWide(caption);
-  return ::MessageBoxW(owner_, t.c_str(), c.empty() ? nullptr : c.c_str(), style);
 }
 
 // ---- Dialogs -------------------------------------------------------------

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "framework/window.h"
-#include "platform/prompter.h"
+#include "platform/win32/message_box_prompter.h"
 
 namespace tw::fw {
 
@@ -37,23 +37,19 @@ class CDataExchange {
 // Text with an optional length limit (0: none). Loading sets the edit's
 // limit; saving a longer text fails rather than cutting it.
 void DDX_Text(CDataExchange& dx, int id, std::wstring& value, int max_chars = 0);
-// An integer in [min, max]; anything else fails with the standard message.
-void DDX_Int(CDataExchange& dx, int id, int& value, int min, int max);
-void DDX_Check(CDataExchange& dx, int id, int& state);
-// Radio group starting at `first_id` (the control with WS_GROUP); -1: none.
-void DDX_Radio(CDataExchange& dx, int first_id, int& index);
-void DDX_CBString(CDataExchange& dx, int id, std::wstring& value);
 
-// Message boxes owned by a window: the default prompter of dialogs.
-class WindowPrompter : public Prompter {
+// Gives a prompter's messages to `owner` for the life of the object, then
+// back to the window before.
+class ScopedPrompterOwner {
  public:
-  explicit WindowPrompter(HWND owner = nullptr) : owner_(owner) {}
-  void set_owner(HWND h) { owner_ = h; }
-  HWND owner() const { return owner_; }
-  int ShowMessage(const std::u16string& text, const std::u16string& caption, unsigned style) override;
+  ScopedPrompterOwner(Prompter& prompter, HWND owner) : prompter_(prompter), before_(prompter.SetOwnerWindow(owner)) {}
+  ~ScopedPrompterOwner() { prompter_.SetOwnerWindow(before_); }
+  ScopedPrompterOwner(const ScopedPrompterOwner&) = delete;
+  ScopedPrompterOwner& operator=(const ScopedPrompterOwner&) = delete;
 
  private:
-  HWND owner_;
+  Prompter& prompter_;
+  void* before_;
 };
 
 class CDialog : public CWindow {
@@ -96,7 +92,7 @@ class CDialog : public CWindow {
   bool loop_ended_ = false;
   INT_PTR result_ = 0;
   Prompter* prompter_ = nullptr;
-  WindowPrompter own_prompter_;
+  MessageBoxPrompter own_prompter_;  // owned by the dialog
 };
 
 }  // namespace tw::fw

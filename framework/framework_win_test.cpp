@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "base/validation.h"
 #include "framework/app.h"
 #include "framework/controls.h"
 #include "framework/dialog.h"
@@ -102,49 +103,51 @@ TEST(Window, MessageMapDefaultReflectionAndFinalMessage) {
   EXPECT_EQ(w.finals, 1);
 }
 
+std::vector<std::wstring> ArgumentsOf(const wchar_t* command_line) {
+  struct ArgsApp : CApp {
+    bool InitInstance() override { return false; }
+  } app;
+  app.Run(nullptr, command_line, SW_SHOWNORMAL);
+  return app.arguments();
+}
+
 TEST(Window, CommandLineSplitsLikeTheRuntime) {
-  EXPECT_EQ(SplitCommandLine(L"-a"), (std::vector<std::wstring>{L"-a"}));
-  EXPECT_EQ(SplitCommandLine(L"  -A   x "), (std::vector<std::wstring>{L"-A", L"x"}));
-  EXPECT_EQ(SplitCommandLine(L"\"C:\\Program Files\\x.exe\" -a"),
+  EXPECT_EQ(ArgumentsOf(L"-a"), (std::vector<std::wstring>{L"-a"}));
+  EXPECT_EQ(ArgumentsOf(L"  -A   x "), (std::vector<std::wstring>{L"-A", L"x"}));
+  // A first argument is not a program name: backslashes before a quote count.
+  EXPECT_EQ(ArgumentsOf(L"\"C:\\Program Files\\x.exe\" -a"),
             (std::vector<std::wstring>{L"C:\\Program Files\\x.exe", L"-a"}));
-  EXPECT_EQ(SplitCommandLine(L"a\\\\\"b c\" d"), (std::vector<std::wstring>{L"a\\b c", L"d"}));
-  EXPECT_TRUE(SplitCommandLine(L"").empty());
+  EXPECT_EQ(ArgumentsOf(L"a\\\\\"b c\" d"), (std::vector<std::wstring>{L"a\\b c", L"d"}));
+  EXPECT_TRUE(ArgumentsOf(L"").empty());
+  EXPECT_TRUE(ArgumentsOf(nullptr).empty());
 }
 
 // ---- Dialogs and data exchange -----------------------------------------
+
+// The way a page checks a number: the field's rule from the portable core,
+// the failure through the exchange (message, focus, the pass stopped).
+void CheckInt(CDataExchange& dx, int id, int min, int max) {
+  long long v = 0;
+  if (dx.failed() || !dx.saving() || !dx.Control(id)) return;
+  if (!ParseIntegerField(FromWide(ItemText(dx.dialog()->m_hWnd, id)), min, max, &v)) dx.Fail(IntegerRangeMessage(min, max));
+}
 
 class CExchangeDialog : public CDialog {
  public:
   CExchangeDialog() : CDialog(IDD_EXCHANGE) {}
   std::wstring name = L"disk";
-  int number = 5;
-  int check = 1;
-  int radio = 2;
-  std::wstring combo = L"beta";
+  std::wstring number = L"5";
   int inits = 0;
   BOOL OnInitDialog() override {
     ++inits;
-    CComboBox c;
-    c.Attach(GetDlgItem(IDC_COMBO));
-    c.AddString(L"alpha");
-    c.AddString(L"beta");
-    c.Detach();
     return CDialog::OnInitDialog();
   }
   void DoDataExchange(CDataExchange& dx) override {
     DDX_Text(dx, IDC_NAME, name, 8);
-    DDX_Int(dx, IDC_NUMBER, number, 1, 100);
-    DDX_Check(dx, IDC_CHECK, check);
-    DDX_Radio(dx, IDC_RADIO1, radio);
-    DDX_CBString(dx, IDC_COMBO, combo);
+    CheckInt(dx, IDC_NUMBER, 1, 100);
+    DDX_Text(dx, IDC_NUMBER, number);
   }
 };
-
-std::wstring TextOf(HWND dlg, int id) {
-  wchar_t buf[128] = {};
-  ::GetDlgItemTextW(dlg, id, buf, 128);
-  return buf;
-}
 
 TEST(Dialogs, ModelessExchangeLoadsSavesAndRejects) {
   RecordingPrompter prompter;
@@ -152,36 +155,25 @@ TEST(Dialogs, ModelessExchangeLoadsSavesAndRejects) {
   d.SetPrompter(&prompter);
   ASSERT_TRUE(d.CreateModeless());
   EXPECT_EQ(d.inits, 1);
-  EXPECT_EQ(TextOf(d, IDC_NAME), L"disk");
-  EXPECT_EQ(TextOf(d, IDC_NUMBER), L"5");
-  EXPECT_EQ(::IsDlgButtonChecked(d, IDC_CHECK), BST_CHECKED);
-  EXPECT_EQ(::IsDlgButtonChecked(d, IDC_RADIO3), BST_CHECKED);
-  EXPECT_EQ(TextOf(d, IDC_COMBO), L"beta");
+  EXPECT_EQ(ItemText(d, IDC_NAME), L"disk");
+  EXPECT_EQ(ItemText(d, IDC_NUMBER), L"5");
   EXPECT_EQ(::SendDlgItemMessageW(d, IDC_NAME, EM_GETLIMITTEXT, 0, 0), 8);
 
   ::SetDlgItemTextW(d, IDC_NAME, L"image");
   ::SetDlgItemTextW(d, IDC_NUMBER, L" 42 ");
-  ::CheckDlgButton(d, IDC_CHECK, BST_UNCHECKED);
-  ::CheckRadioButton(d, IDC_RADIO1, IDC_RADIO3, IDC_RADIO1);
-  ::SetDlgItemTextW(d, IDC_COMBO, L"gamma");
   ASSERT_TRUE(d.UpdateData(true));
   EXPECT_EQ(d.name, L"image");
-  EXPECT_EQ(d.number, 42);
-  EXPECT_EQ(d.check, 0);
-  EXPECT_EQ(d.radio, 0);
-  EXPECT_EQ(d.combo, L"gamma");
+  EXPECT_EQ(d.number, L" 42 ");
   EXPECT_TRUE(prompter.messages.empty());
 
   // Out of range: the standard message, the focus on the edit, nothing
   // after it stored.
   ::SetDlgItemTextW(d, IDC_NUMBER, L"101");
-  ::CheckDlgButton(d, IDC_CHECK, BST_CHECKED);
   EXPECT_FALSE(d.UpdateData(true));
   ASSERT_EQ(prompter.messages.size(), 1u);
   EXPECT_EQ(prompter.messages[0], u"Enter an integer between 1 and 100.");
   EXPECT_EQ(::GetFocus(), d.GetDlgItem(IDC_NUMBER));
-  EXPECT_EQ(d.number, 42);
-  EXPECT_EQ(d.check, 0);
+  EXPECT_EQ(d.number, L" 42 ");
   ::SetDlgItemTextW(d, IDC_NUMBER, L"4x");
   EXPECT_FALSE(d.UpdateData(true));
   EXPECT_EQ(prompter.messages.back(), u"Enter an integer between 1 and 100.");
@@ -192,6 +184,12 @@ TEST(Dialogs, ModelessExchangeLoadsSavesAndRejects) {
   EXPECT_FALSE(d.UpdateData(true));
   EXPECT_EQ(prompter.messages.back(), u"Enter no more than 8 characters.");
   EXPECT_EQ(d.name, L"image");
+
+  // Texts are read whole, however long.
+  const std::wstring long_text(5000, L'x');
+  ::SetDlgItemTextW(d, IDC_NUMBER, long_text.c_str());
+  EXPECT_EQ(ItemText(d, IDC_NUMBER), long_text);
+  EXPECT_EQ(ItemText(d, 4242), L"");
 
   // OK with bad data keeps the dialog; Cancel ends it.
   d.SendMessageW(WM_COMMAND, IDOK);
@@ -233,7 +231,7 @@ TEST(Dialogs, ModalOkAfterAFailedTryAndCancel) {
   EXPECT_EQ(d.DoModal(), IDOK);
   ::KillTimer(nullptr, t);
   EXPECT_EQ(prompter.messages.size(), 1u);
-  EXPECT_EQ(d.number, 64);
+  EXPECT_EQ(d.number, L"64");
   EXPECT_EQ(d.m_hWnd, nullptr);
 
   ModalScript cancel;
@@ -246,7 +244,7 @@ TEST(Dialogs, ModalOkAfterAFailedTryAndCancel) {
   // OK with 99 succeeds first: the script's second step never runs.
   EXPECT_EQ(d2.DoModal(), IDOK);
   ::KillTimer(nullptr, t);
-  EXPECT_EQ(d2.number, 99);
+  EXPECT_EQ(d2.number, L"99");
 }
 
 TEST(Dialogs, ModalLoopOnAHiddenModelessDialogNeverShowsIt) {
@@ -289,7 +287,12 @@ class CTestPage : public CPropertyPage {
     log_->events.push_back(std::string("finish ") + name_);
     return finish_allowed;
   }
-  void DoDataExchange(CDataExchange& dx) override { DDX_Int(dx, IDC_PAGE_EDIT, value, 1, 9); }
+  void DoDataExchange(CDataExchange& dx) override {
+    CheckInt(dx, IDC_PAGE_EDIT, 1, 9);
+    std::wstring text = std::to_wstring(value);
+    DDX_Text(dx, IDC_PAGE_EDIT, text);
+    if (dx.saving() && !dx.failed()) value = std::stoi(text);
+  }
 
  private:
   WizardLog* log_;
@@ -416,7 +419,7 @@ TEST(Controls, WrappersForwardToTheirControls) {
   CLinkCtrl link;
   link.Attach(make(WC_LINK, 0, 7));
   ASSERT_NE(link.m_hWnd, nullptr);
-  link.SetWindowText(L"<a>home</a>");
+  link.SetText(L"<a>home</a>");
   EXPECT_TRUE(link.SetItemUrl(0, L"http://127.0.0.1/"));
   host.DestroyWindow();
 }

@@ -68,10 +68,4 @@ bool RouteMenuDraw(DRAWITEMSTRUCT* dis, LRESULT& result) {
   return true;
 }
 
-std::wstring CMenu::GetMenuString(UINT item, UINT flags) const {
-  wchar_t buf[512];
-  int n = ::GetMenuStringW(m_hMenu, item, buf, 512, flags);
-  return std::wstring(buf, n > 0 ? static_cast<size_t>(n) : 0);
-}
-
 }  // namespace tw::fw

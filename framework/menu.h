@@ -54,10 +54,6 @@ class CMenu {
     Attach(::CreateMenu());
     return m_hMenu != nullptr;
   }
-  BOOL LoadFromResource(UINT id, HINSTANCE inst = nullptr) {
-    Attach(::LoadMenuW(inst ? inst : ::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id)));
-    return m_hMenu != nullptr;
-  }
   void DestroyMenu() {
     if (m_hMenu && owned_) ::DestroyMenu(m_hMenu);
     m_hMenu = nullptr;
@@ -66,15 +62,11 @@ class CMenu {
   HMENU GetSubMenu(int pos) const { return ::GetSubMenu(m_hMenu, pos); }
   UINT GetMenuItemID(int pos) const { return ::GetMenuItemID(m_hMenu, pos); }
   UINT GetMenuState(UINT id, UINT flags) const { return ::GetMenuState(m_hMenu, id, flags); }
-  std::wstring GetMenuString(UINT item, UINT flags) const;
   BOOL AppendMenuW(UINT flags, UINT_PTR id = 0, const wchar_t* text = nullptr) {
     return ::AppendMenuW(m_hMenu, flags, id, text);
   }
   BOOL InsertMenuW(UINT pos, UINT flags, UINT_PTR id, const wchar_t* text) {
     return ::InsertMenuW(m_hMenu, pos, flags, id, text);
-  }
-  BOOL ModifyMenuW(UINT pos, UINT flags, UINT_PTR id, const wchar_t* text) {
-    return ::ModifyMenuW(m_hMenu, pos, flags, id, text);
   }
   BOOL TrackPopupMenu(UINT flags, int x, int y, HWND owner) const {
     return ::TrackPopupMenu(m_hMenu, flags, x, y, 0, owner, nullptr);

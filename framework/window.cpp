@@ -185,10 +185,10 @@ void CWindow::ModifyStyleEx(DWORD remove, DWORD add, UINT swp_flags) const {
                    SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | swp_flags);
 }
 
-std::wstring CWindow::GetWindowText() const {
-  int n = ::GetWindowTextLengthW(m_hWnd);
+std::wstring WindowText(HWND h) {
+  int n = ::GetWindowTextLengthW(h);
   std::wstring s(static_cast<size_t>(n) + 1, L'\0');
-  int got = ::GetWindowTextW(m_hWnd, s.data(), n + 1);
+  int got = ::GetWindowTextW(h, s.data(), n + 1);
   s.resize(got > 0 ? static_cast<size_t>(got) : 0);
   return s;
 }

@@ -15,6 +15,10 @@ namespace tw::fw {
 
 constexpr UINT kOcmBase = WM_USER + 0x1c00;  // reflected messages: kOcmBase + msg
 
+// The whole text of a window, or of a dialog's control, however long.
+std::wstring WindowText(HWND h);
+inline std::wstring ItemText(HWND dialog, int id) { return WindowText(::GetDlgItem(dialog, id)); }
+
 class CWindow {
  public:
   CWindow() = default;
@@ -98,8 +102,8 @@ class CWindow {
   LONG_PTR GetExStyle() const { return ::GetWindowLongPtrW(m_hWnd, GWL_EXSTYLE); }
   void ModifyStyle(DWORD remove, DWORD add, UINT swp_flags = 0) const;
   void ModifyStyleEx(DWORD remove, DWORD add, UINT swp_flags = 0) const;
-  std::wstring GetWindowText() const;
-  BOOL SetWindowText(const std::wstring& t) const { return ::SetWindowTextW(m_hWnd, t.c_str()); }
+  std::wstring Text() const { return WindowText(m_hWnd); }
+  BOOL SetText(const std::wstring& t) const { return ::SetWindowTextW(m_hWnd, t.c_str()); }
   HFONT GetFont() const { return reinterpret_cast<HFONT>(SendMessageW(WM_GETFONT)); }
   void SetFont(HFONT f, BOOL redraw = TRUE) const { SendMessageW(WM_SETFONT, reinterpret_cast<WPARAM>(f), redraw); }
   UINT_PTR SetTimer(UINT_PTR id, UINT ms) const { return ::SetTimer(m_hWnd, id, ms, nullptr); }

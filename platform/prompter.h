@@ -27,6 +27,10 @@ class Prompter {
   virtual ~Prompter() = default;
   // Shows a message or question; returns the button pressed (kIdOk ...).
   virtual int ShowMessage(const std::u16string& text, const std::u16string& caption, unsigned style) = 0;
+  // Makes `window` (a window handle where there are windows) the owner of
+  // the messages from now on and returns the one before; a prompter without
+  // windows keeps none.
+  virtual void* SetOwnerWindow(void* window) { return nullptr; }
 };
 
 }  // namespace tw

@@ -13,6 +13,9 @@
 #include <string>
 
 #include "resources/resource_ids.h"
+#ifdef TW_TEST_TARNWICK
+#include "ui/layout/frame.h"
+#endif
 
 namespace {
 
@@ -70,9 +73,30 @@ const LANGID kChinese = MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED);
 
 #ifdef TW_TEST_TARNWICK
 TEST(ManagerResources, PicturesAtTheirSizes) {
-  for (UINT id : {IDB_CLOSE, IDB_MINIMIZE, IDB_CLOSE_PRESSED, IDB_CLOSE_HOVER, IDB_MINIMIZE_PRESSED, IDB_MINIMIZE_HOVER})
-    EXPECT_SIZE(BitmapSize(id), 35, 26);
-  for (UINT id : {IDB_MENU, IDB_MENU_HOVER, IDB_MENU_PRESSED}) EXPECT_SIZE(BitmapSize(id), 66, 31);
+  // Every caption picture the frame asks for is the named one for its state
+  // and loads at its button's height, covering the button's width (the
+  // close button covers the minimize picture's last column).
+  using tw::ui::CaptionButton;
+  using tw::ui::CaptionImage;
+  const tw::ui::CaptionRects r = tw::ui::ComputeCaptionRects(800, 4, 4);
+  struct {
+    CaptionButton button;
+    tw::ui::Rect rect;
+    UINT normal, hover, pressed;
+  } buttons[] = {{CaptionButton::kClose, r.close, IDB_CLOSE, IDB_CLOSE_HOVER, IDB_CLOSE_PRESSED},
+                 {CaptionButton::kMinimize, r.minimize, IDB_MINIMIZE, IDB_MINIMIZE_HOVER, IDB_MINIMIZE_PRESSED},
+                 {CaptionButton::kMenu, r.menu, IDB_MENU, IDB_MENU_HOVER, IDB_MENU_PRESSED}};
+  for (const auto& b : buttons) {
+    EXPECT_EQ(tw::ui::CaptionBitmap(b.button, CaptionImage::kNormal), static_cast<int>(b.normal));
+    EXPECT_EQ(tw::ui::CaptionBitmap(b.button, CaptionImage::kHover), static_cast<int>(b.hover));
+    EXPECT_EQ(tw::ui::CaptionBitmap(b.button, CaptionImage::kPressed), static_cast<int>(b.pressed));
+    for (UINT id : {b.normal, b.hover, b.pressed}) {
+      SIZE s = BitmapSize(id);
+      EXPECT_EQ(s.cy, b.rect.Height()) << id;
+      EXPECT_GE(s.cx, b.rect.Width()) << id;
+      EXPECT_LE(s.cx, b.rect.Width() + 1) << id;
+    }
+  }
   EXPECT_SIZE(BitmapSize(IDB_BUTTON_STRIP), 424, 40);
   EXPECT_SIZE(BitmapSize(IDB_HEADER_PRESSED), 9, 34);
   EXPECT_SIZE(BitmapSize(IDB_SCROLL_SKIN), 135, 45);
@@ -166,16 +190,26 @@ TEST(ManagerResources, MainWindowAndPagesHaveTheirControls) {
 TEST(ShellExtensionResources, StringsPicturesAndIcons) {
   EXPECT_EQ(StringIn(IDS_FAILED, kEnglish), L"Faild!");
   EXPECT_EQ(StringIn(IDS_LOCK, kEnglish), L"&Lock");
-  EXPECT_EQ(StringIn(IDS_NOW_UNLOCKED, kEnglish), L"'%s' is now unLocked");
+  EXPECT_EQ(StringIn(IDS_NOW_UNLOCKED, kEnglish), L"'%1' is now unLocked");
   EXPECT_EQ(StringIn(IDS_CLIENT, kEnglish), L"Pellowen Client");
   // UTF-8 in the script must come out as these characters, not bytes.
   EXPECT_EQ(StringIn(IDS_LOCK, kChinese), L"\x9501\x5b9a(&L)");
   EXPECT_EQ(StringIn(IDS_CLIENT, kChinese), L"Pellowen \x5ba2\x6237\x7aef");
-  EXPECT_EQ(StringIn(IDS_COPY_DONE, kEnglish), L"Completed copy files to users, %d successful, %d failed.");
-  EXPECT_EQ(StringIn(IDS_SHARE_FAILED, kEnglish), L"Failed sharing files to %s, error code: %x.");
-  // The Chinese texts keep the same conversions in the same order.
-  std::wstring zh = StringIn(IDS_SHARE_DONE, kChinese);
-  EXPECT_LT(zh.find(L"%d"), zh.rfind(L"%d"));
+  EXPECT_EQ(StringIn(IDS_COPY_DONE, kEnglish), L"Completed copy files to users, %1 successful, %2 failed.");
+  EXPECT_EQ(StringIn(IDS_SHARE_FAILED, kEnglish), L"Failed sharing files to %1, error code: %2.");
+  // Templates filled by number: every text, in both languages, names each
+  // of its inserts once.
+  for (UINT id : {IDS_NOW_LOCKED, IDS_NOW_UNLOCKED, IDS_SHARE_FAILED, IDS_COPY_FAILED, IDS_SHARE_DONE, IDS_COPY_DONE}) {
+    const int inserts = id == IDS_NOW_LOCKED || id == IDS_NOW_UNLOCKED ? 1 : 2;
+    for (LANGID lang : {kEnglish, kChinese}) {
+      std::wstring t = StringIn(id, lang);
+      EXPECT_EQ(t.find(L"%s"), std::wstring::npos) << id;
+      for (int k = 1; k <= 3; ++k) {
+        std::wstring mark = L"%" + std::to_wstring(k);
+        EXPECT_EQ(t.find(mark) != std::wstring::npos, k <= inserts) << id << " " << lang;
+      }
+    }
+  }
   for (UINT id : {IDD_PASSWORD_NOTIFY, IDD_ENCRYPT, IDD_COPY_TO, IDD_PROGRESS})
     EXPECT_NE(::FindResourceW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), RT_DIALOG), nullptr) << id;
   EXPECT_SIZE(ImageSize(MAKEINTRESOURCEW(IDP_CLOSE), L"PNG"), 34, 19);

@@ -58,13 +58,8 @@ void MountNfsDialogModel::RefreshExports() {
     return;
   }
   std::u16string text = GetUtf16Field(reply, 0, reply.size());
-  size_t position = 0;
-  for (size_t b = 0; b < text.size();) {
-    size_t e = text.find(u',', b);
-    if (e == std::u16string::npos) e = text.size();
-    paths_.insert(paths_.begin() + static_cast<long>(position++), text.substr(b, e - b));
-    b = e + 1;
-  }
+  std::vector<std::u16string> listed = SplitList(text, u',', EmptyItems::kKeep);
+  paths_.insert(paths_.begin(), listed.begin(), listed.end());
 }
 
 bool MountNfsDialogModel::Validate(std::u16string* message) {

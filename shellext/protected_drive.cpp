@@ -58,20 +58,10 @@ Status BuildUserTransferRequest(const std::u16string& path, const std::u16string
 }
 
 std::vector<std::u16string> ParseUserList(ConstByteSpan reply) {
-  std::vector<std::u16string> names;
-  std::u16string name;
-  for (size_t i = 0; i + 1 < reply.size; i += 2) {
-    char16_t c = GetU16LE(reply, i);
-    if (c == 0) break;
-    if (c == u',') {
-      if (name.empty()) return names;
-      names.push_back(name);
-      name.clear();
-    } else {
-      name.push_back(c);
-    }
-  }
-  if (!name.empty()) names.push_back(name);
+  // An empty name ends the list: what follows it is not trusted.
+  std::vector<std::u16string> names = SplitList(GetUtf16Field(reply, 0, reply.size), u',', EmptyItems::kKeep);
+  for (size_t i = 0; i < names.size(); ++i)
+    if (names[i].empty()) names.resize(i);
   return names;
 }
 

@@ -74,15 +74,19 @@ class ScriptedUi final : public ShellUi {
         {IDS_FAILED, "Faild!"},
         {IDS_LOCK, "&Lock"},
         {IDS_UNLOCK, "&Unlock"},
-        {IDS_NOW_LOCKED, "'%s' is now locked"},
-        {IDS_NOW_UNLOCKED, "'%s' is now unLocked"},
+        {IDS_NOW_LOCKED, "'%1' is now locked"},
+        {IDS_NOW_UNLOCKED, "'%1' is now unLocked"},
         {IDS_CLIENT, "Pellowen Client"},
-        {IDS_SHARE_FAILED, "Failed sharing files to %s, error code: %x."},
-        {IDS_COPY_FAILED, "Failed copying files to %s, error code: %x."},
-        {IDS_SHARE_DONE, "Completed share files to users, %d successful, %d failed."},
-        {IDS_COPY_DONE, "Completed copy files to users, %d successful, %d failed."}};
+        {IDS_SHARE_FAILED, "Failed sharing files to %1, error code: %2."},
+        {IDS_COPY_FAILED, "Failed copying files to %1, error code: %2."},
+        {IDS_SHARE_DONE, "Completed share files to users, %1 successful, %2 failed."},
+        {IDS_COPY_DONE, "Completed copy files to users, %1 successful, %2 failed."}};
     auto it = kEnglish.find(id);
     return it == kEnglish.end() ? u"?" : U16(it->second);
+  }
+  std::u16string Text(const TextById& text) override {
+    text_ids.push_back(text.id);
+    return FillInserts(String(text.id), text.inserts);
   }
   int Message(const std::u16string& text, const std::u16string& caption, unsigned) override {
     shown.push_back({text, caption, false});
@@ -107,6 +111,7 @@ class ScriptedUi final : public ShellUi {
 
   std::deque<std::u16string> passwords;
   std::vector<Shown> shown;
+  std::vector<int> text_ids;  // the templates asked for, in order
   std::vector<std::u16string> dialogs;
   int password_asked = 0;
   int wait_cursor_changes = 0;

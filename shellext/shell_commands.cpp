@@ -7,6 +7,14 @@
 #include "contracts/vvfs_contract.h"
 
 namespace tw::shellext {
+namespace {
+
+// The inserts of a summary: the counts, written as the templates show them.
+std::vector<std::u16string> Counts(const ShellCommands::Summary& s) {
+  return {Format(u"%d", {s.succeeded}), Format(u"%d", {s.failed})};
+}
+
+}  // namespace
 
 bool ShellCommands::Invoke(int offset, const std::u16string& path, int* unlocked) {
   switch (offset) {
@@ -70,7 +78,7 @@ bool ShellCommands::LockOrUnlock(const std::u16string& path, int* unlocked) {
     ShowError(st);
     return false;
   }
-  ui_.Message(Format(ui_.String(locking ? IDS_NOW_LOCKED : IDS_NOW_UNLOCKED), {path}), ui_.String(IDS_CLIENT), kMbOk);
+  ui_.Message(ui_.Text({locking ? IDS_NOW_LOCKED : IDS_NOW_UNLOCKED, {path}}), ui_.String(IDS_CLIENT), kMbOk);
   return true;
 }
 
@@ -101,9 +109,9 @@ ShellCommands::Summary ShellCommands::ShareToUsers(const std::u16string& path,
       continue;
     }
     ++s.failed;
-    ui_.Message(Format(ui_.String(IDS_SHARE_FAILED), {user, st}), ui_.String(IDS_CLIENT), kMbOk);
+    ui_.Message(ui_.Text({IDS_SHARE_FAILED, {user, Format(u"%x", {st})}}), ui_.String(IDS_CLIENT), kMbOk);
   }
-  ui_.Message(Format(ui_.String(IDS_SHARE_DONE), {s.succeeded, s.failed}), ui_.String(IDS_CLIENT), kMbOk);
+  ui_.Message(ui_.Text({IDS_SHARE_DONE, Counts(s)}), ui_.String(IDS_CLIENT), kMbOk);
   return s;
 }
 
@@ -118,10 +126,10 @@ ShellCommands::Summary ShellCommands::CopyToUsers(const std::u16string& path,
       continue;
     }
     ++s.failed;
-    ui_.Message(Format(ui_.String(IDS_COPY_FAILED), {user, st}), ui_.String(IDS_CLIENT), kMbOk);
+    ui_.Message(ui_.Text({IDS_COPY_FAILED, {user, Format(u"%x", {st})}}), ui_.String(IDS_CLIENT), kMbOk);
   }
   progress.Finish();
-  ui_.Message(Format(ui_.String(IDS_COPY_DONE), {s.succeeded, s.failed}), ui_.String(IDS_CLIENT), kMbOk);
+  ui_.Message(ui_.Text({IDS_COPY_DONE, Counts(s)}), ui_.String(IDS_CLIENT), kMbOk);
   return s;
 }
 

@@ -150,6 +150,8 @@ TEST_F(ShellCommandsTest, SharingReportsEachFailureThenTheCounts) {
   ASSERT_EQ(ui.shown.size(), 2u);
   EXPECT_EQ(ui.shown[0].text, u"Failed sharing files to nobody, error code: 525.");
   EXPECT_EQ(ui.shown[1].text, u"Completed share files to users, 2 successful, 1 failed.");
+  // The screen loads the templates by id, in the user's language.
+  EXPECT_EQ(ui.text_ids, (std::vector<int>{IDS_SHARE_FAILED, IDS_SHARE_DONE}));
   EXPECT_EQ(State().volumes['P'].shares.size(), 2u);
 
   ui.shown.clear();

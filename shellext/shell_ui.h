@@ -6,6 +6,7 @@
 #include <string>
 
 #include "base/status.h"
+#include "base/text_by_id.h"
 
 namespace tw::shellext {
 
@@ -16,6 +17,8 @@ class ShellUi {
   virtual ~ShellUi() = default;
   // A string of the module's table in the user's language.
   virtual std::u16string String(int id) = 0;
+  // A template of the table in the user's language, its %1 .. %9 filled.
+  virtual std::u16string Text(const TextById& text) = 0;
   // A message box owned by the window that invoked the command.
   virtual int Message(const std::u16string& text, const std::u16string& caption, unsigned style) = 0;
   // The error box: no owner window, the error icon.

@@ -25,11 +25,8 @@ BOOL CMountCloudDlg::OnInitDialog() {
 }
 
 void CMountCloudDlg::OnOK() {
-  wchar_t user[256] = {}, password[256] = {};
-  ::GetDlgItemTextW(m_hWnd, IDC_CLOUD_USER, user, 256);
-  ::GetDlgItemTextW(m_hWnd, IDC_CLOUD_PASSWORD, password, 256);
-  user_ = fw::FromWide(user);
-  password_ = fw::FromWide(password);
+  user_ = fw::FromWide(fw::ItemText(m_hWnd, IDC_CLOUD_USER));
+  password_ = fw::FromWide(fw::ItemText(m_hWnd, IDC_CLOUD_PASSWORD));
   EndDialog(IDOK);
 }
 

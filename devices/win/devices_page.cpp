@@ -102,7 +102,7 @@ int CDevicesPage::ListWidth() const {
 
 void CDevicesPage::SetCategory(uint32_t category) {
   model_.SetCategory(category);
-  title_.SetWindowText(Tr(model_.title()));
+  title_.SetText(Tr(model_.title()));
   title_.Invalidate();
   title_.UpdateWindow();
 }
@@ -135,7 +135,7 @@ void CDevicesPage::FillList() {
   ::SendMessageW(list_.m_hWnd, WM_SETREDRAW, TRUE, 0);
   list_.Invalidate();
   mount_.ShowWindow(model_.mount_button_visible() ? SW_SHOW : SW_HIDE);
-  unmount_.SetWindowText(Tr(model_.unmount_button_text()));
+  unmount_.SetText(Tr(model_.unmount_button_text()));
   unmount_.Invalidate();
 }
 

@@ -11,7 +11,7 @@ CMountVirtualCDDlg::CMountVirtualCDDlg(MountWizard& wizard, WizardFlow& flow)
     : CImagePage(IDD_MOUNT_BURNER, kPageBurner, flow), model_(wizard.burner) {}
 
 BOOL CMountVirtualCDDlg::OnInitDialog() {
-  SetWindowText(Tr(BurnerPage::kWindowText));
+  SetText(Tr(BurnerPage::kWindowText));
   ::SendDlgItemMessageW(m_hWnd, IDC_WIZ_PATH, EM_SETLIMITTEXT, 260, 0);
   return CImagePage::OnInitDialog();
 }

@@ -37,12 +37,8 @@ void Pump() {
   }
 }
 
-std::wstring Text(HWND w) {
-  wchar_t buf[600] = {};
-  ::GetWindowTextW(w, buf, 600);
-  return buf;
-}
-std::wstring ItemText(HWND dlg, int id) { return Text(::GetDlgItem(dlg, id)); }
+std::wstring Text(HWND w) { return fw::WindowText(w); }
+using fw::ItemText;
 void Click(HWND dlg, int id) { ::SendMessageW(::GetDlgItem(dlg, id), BM_CLICK, 0, 0); }
 // For buttons that open a modal window: the click must not nest the window's
 // loop inside the script's timer.

@@ -16,16 +16,14 @@ BOOL CAddTarget::OnInitDialog() {
 }
 
 void CAddTarget::OnOK() {
-  wchar_t host[300] = {}, port[64] = {};
-  ::GetDlgItemTextW(m_hWnd, IDC_HOST_NAME, host, 300);
-  ::GetDlgItemTextW(m_hWnd, IDC_HOST_PORT, port, 64);
-  std::u16string message = CheckAddHost(fw::FromWide(host), fw::FromWide(port), &port_);
+  const std::u16string host = fw::FromWide(fw::ItemText(m_hWnd, IDC_HOST_NAME));
+  std::u16string message = CheckAddHost(host, fw::FromWide(fw::ItemText(m_hWnd, IDC_HOST_PORT)), &port_);
   if (!message.empty()) {
     prompter_.ShowMessage(message, kMessageCaption, kMessageStyle);
     ::SetFocus(GetDlgItem(message == kMsgEnterHost ? IDC_HOST_NAME : IDC_HOST_PORT));
     return;
   }
-  host_ = fw::FromWide(host);
+  host_ = host;
   EndDialog(IDOK);
 }
 

@@ -1,5 +1,6 @@
 #include "platform/sim/machine_state.h"
 
+#include "base/text.h"
 #include "platform/sim/sealed_text.h"
 
 #include <cstdio>
@@ -160,12 +161,7 @@ Status ParseState(const std::string& text, MachineState* out, std::string* error
           !Unhex(t[2], &exports) || !Unhex(t[3], &n.user) || !Unhex(t[4], &n.password))
         return bad();
       n.port = static_cast<uint16_t>(port);
-      for (size_t b = 0; b < exports.size();) {
-        size_t e = exports.find(',', b);
-        if (e == std::string::npos) e = exports.size();
-        if (e > b) n.exports.push_back(exports.substr(b, e - b));
-        b = e + 1;
-      }
+      n.exports = SplitList(exports);
       s.nfs_servers.push_back(std::move(n));
     } else {
       return bad();

@@ -41,17 +41,7 @@ std::string JoinUsers(const std::vector<std::string>& users) {
   return out;
 }
 
-std::vector<std::string> SplitUsers(const std::string& text) {
-  std::vector<std::string> out;
-  size_t b = 0;
-  while (b < text.size()) {
-    size_t e = text.find(',', b);
-    if (e == std::string::npos) e = text.size();
-    if (e > b) out.push_back(text.substr(b, e - b));
-    b = e + 1;
-  }
-  return out;
-}
+std::vector<std::string> SplitUsers(const std::string& text) { return SplitList(text); }
 
 // base / "a\b" with each component appended, "." and empty ones skipped.
 fs::path AppendWin32Path(fs::path base, const std::u16string& rest) {

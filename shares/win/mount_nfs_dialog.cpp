@@ -12,13 +12,7 @@ static_assert(IDC_NFS_SERVER == 1057 && IDC_NFS_REFRESH == 1024);
 CMountNFSDialog::CMountNFSDialog(MountNfsDialogModel& model, Prompter& prompter)
     : fw::CDialog(IDD_MOUNT_NFS), model_(model), prompter_(prompter) {}
 
-std::u16string CMountNFSDialog::Text(int id) const {
-  HWND c = GetDlgItem(id);
-  int n = ::GetWindowTextLengthW(c);
-  std::wstring t(static_cast<size_t>(n) + 1, L'\0');
-  t.resize(static_cast<size_t>(::GetWindowTextW(c, t.data(), n + 1)));
-  return fw::FromWide(t);
-}
+std::u16string CMountNFSDialog::Text(int id) const { return fw::FromWide(fw::ItemText(m_hWnd, id)); }
 
 BOOL CMountNFSDialog::OnInitDialog() {
   LocalizeDialog(m_hWnd);

@@ -19,15 +19,15 @@ BOOL CCopyToDlg::OnInitDialog() {
     return std::wstring(buffer);
   };
   // The window text is the title the frame paints.
-  SetWindowText(text(mode_ == TransferMode::kShare ? IDS_SHARE_FILES_TO : IDS_COPY_FILES_TO));
+  SetText(text(mode_ == TransferMode::kShare ? IDS_SHARE_FILES_TO : IDS_COPY_FILES_TO));
   BOOL r = CPaintDlg::OnInitDialog();
   HWND check = GetDlgItem(IDC_SESSION_ONLY);
   ::ShowWindow(check, mode_ == TransferMode::kShare ? SW_SHOW : SW_HIDE);
   ::SendMessageW(check, BM_SETCHECK, static_cast<WPARAM>(session_only_), 0);
   ok_.Attach(GetDlgItem(IDOK));
   cancel_.Attach(GetDlgItem(IDCANCEL));
-  ok_.SetWindowText(text(IDS_OK));
-  cancel_.SetWindowText(text(IDS_CANCEL));
+  ok_.SetText(text(IDS_OK));
+  cancel_.SetText(text(IDS_CANCEL));
 
   list_.Attach(GetDlgItem(IDC_USER_LIST));
   images_ = ImageList_Create(32, 32, ILC_COLOR32 | ILC_MASK, 1, 1);

@@ -13,12 +13,7 @@ BOOL CEncryptDlg::OnInitDialog() {
 }
 
 void CEncryptDlg::OnOK() {
-  auto text = [&](int id) {
-    fw::CWindow w(GetDlgItem(id));
-    std::u16string t = fw::FromWide(w.GetWindowText());
-    w.Detach();
-    return t;
-  };
+  auto text = [&](int id) { return fw::FromWide(fw::ItemText(m_hWnd, id)); };
   if (commands_.EncryptOk(path_, text(IDC_PASSWORD), text(IDC_PASSWORD_CONFIRM))) EndDialog(IDOK);
 }
 

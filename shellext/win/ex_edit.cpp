@@ -3,19 +3,19 @@
 namespace tw::shellext::win {
 
 LRESULT CExEdit::OnMouseMove(WPARAM, LPARAM) {
-  TrackMouse(TME_HOVER | TME_LEAVE, 0);
+  if (hover_.OnMouseMove()) TrackMouse(TME_HOVER | TME_LEAVE, 0);
   SetMsgHandled(false);
   return 0;
 }
 
 LRESULT CExEdit::OnMouseHover(WPARAM, LPARAM) {
-  hover_ = true;
+  hover_.OnHover();
   DrawFrame();
   return 0;
 }
 
 LRESULT CExEdit::OnMouseLeave(WPARAM, LPARAM) {
-  hover_ = false;
+  hover_.OnLeave();
   DrawFrame();
   SetMsgHandled(false);
   return 0;
@@ -28,9 +28,9 @@ void CExEdit::DrawFrame() {
   RECT r = GetClientRect();
   static const COLORREF kHover[] = {RGB(236, 247, 255), RGB(196, 231, 255), RGB(87, 158, 215)};
   static const COLORREF kPlain[] = {RGB(255, 255, 255), RGB(169, 195, 215)};
-  const COLORREF* colours = hover_ ? kHover : kPlain;
-  int count = hover_ ? 3 : 2;
-  if (!hover_) ::InflateRect(&r, 1, 1);
+  const COLORREF* colours = hover_.hover() ? kHover : kPlain;
+  int count = hover_.hover() ? 3 : 2;
+  if (!hover_.hover()) ::InflateRect(&r, 1, 1);
   for (int i = 0; i < count; ++i) {
     fw::CBrush b(fw::MakeSolidBrush(colours[i]));
     ::FrameRect(dc, &r, b);

@@ -4,13 +4,14 @@
 
 #include "framework/controls.h"
 #include "framework/gdi.h"
+#include "ui/layout/controls.h"
 
 namespace tw::shellext::win {
 
 class CExEdit : public fw::CEdit {
  public:
   CExEdit() : white_(fw::MakeSolidBrush(RGB(255, 255, 255))) {}
-  bool hover() const { return hover_; }
+  bool hover() const { return hover_.hover(); }
 
   TW_BEGIN_MSG_MAP(CExEdit, fw::CEdit)
     TW_MSG(WM_MOUSEMOVE, OnMouseMove)
@@ -27,7 +28,7 @@ class CExEdit : public fw::CEdit {
   void DrawFrame();
 
   fw::CBrush white_;
-  bool hover_ = false;
+  ui::HoverTracker hover_;
 };
 
 }  // namespace tw::shellext::win

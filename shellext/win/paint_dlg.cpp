@@ -26,7 +26,7 @@ BOOL CPaintDlg::OnInitDialog() {
 }
 
 std::wstring CPaintDlg::Title() const {
-  std::wstring t = GetWindowText();
+  std::wstring t = Text();
   return t.empty() ? L"Pellowen" : t;
 }
 

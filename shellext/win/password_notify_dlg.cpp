@@ -47,7 +47,7 @@ LRESULT CALLBACK CDlgPasswordNotify::TabHook(int code, WPARAM wp, LPARAM lp) {
 }
 
 void CDlgPasswordNotify::OnOK() {
-  password_ = edit_.GetWindowText();
+  password_ = edit_.Text();
   EndDialog(IDOK);
 }
 

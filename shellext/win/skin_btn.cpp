@@ -16,19 +16,14 @@ LRESULT CSkinBtn::OnDrawItem(WPARAM, LPARAM lp) {
   int w = rc.right - rc.left, h = rc.bottom - rc.top;
   ui::CMemoryDC dc(dis->hDC, &rc);
   // The parent's title band shows through where the picture is transparent.
-  HWND parent = GetParent();
-  POINT origin{0, 0};
-  ::MapWindowPoints(m_hWnd, parent, &origin, 1);
-  ::SetWindowOrgEx(dc, origin.x, origin.y, nullptr);
-  ::SendMessageW(parent, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc.m_hDC), PRF_CLIENT);
-  ::SetWindowOrgEx(dc, 0, 0, nullptr);
+  ui::PaintParentBackground(m_hWnd, dc);
   Gdiplus::Graphics g(dc.m_hDC);
   if (picture_) {
     int pw = static_cast<int>(picture_->GetWidth()), ph = static_cast<int>(picture_->GetHeight());
     g.DrawImage(picture_.get(), (w - pw) / 2, (w - pw) / 4, pw, ph);
   }
   Gdiplus::Rect r(0, 0, w, h);
-  if (hover_) {
+  if (hover_.hover()) {
     Gdiplus::LinearGradientBrush b(r, Gdiplus::Color(0xB4FF0000), Gdiplus::Color(0x00FF0000),
                                    Gdiplus::LinearGradientModeVertical);
     g.FillRectangle(&b, r);
@@ -42,21 +37,20 @@ LRESULT CSkinBtn::OnDrawItem(WPARAM, LPARAM lp) {
 }
 
 LRESULT CSkinBtn::OnMouseMove(WPARAM, LPARAM) {
-  if (!tracking_) {
-    tracking_ = TrackMouse(TME_HOVER | TME_LEAVE, 1) != FALSE;
-  }
+  if (hover_.OnMouseMove()) TrackMouse(TME_HOVER | TME_LEAVE, 1);
   SetMsgHandled(false);
   return 0;
 }
 
 LRESULT CSkinBtn::OnMouseHover(WPARAM, LPARAM) {
-  hover_ = true;
+  hover_.OnHover();
   Invalidate(FALSE);
   return 0;
 }
 
 void CSkinBtn::Leave() {
-  hover_ = pressed_ = tracking_ = false;
+  hover_.OnLeave();
+  pressed_ = false;
   RECT r = GetRectInParent();
   ::InvalidateRect(GetParent(), &r, FALSE);
   Invalidate(FALSE);

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "framework/controls.h"
+#include "ui/layout/controls.h"
 
 namespace tw::shellext::win {
 
@@ -14,7 +15,7 @@ class CSkinBtn : public fw::CButton {
   // Picture: a resource of type "PNG" of the module.
   bool SetPicture(HINSTANCE instance, UINT png_id);
   void set_style(int style) { style_ = style; }
-  bool hover() const { return hover_; }
+  bool hover() const { return hover_.hover(); }
   bool pressed() const { return pressed_; }
 
   TW_BEGIN_MSG_MAP(CSkinBtn, fw::CButton)
@@ -39,7 +40,8 @@ class CSkinBtn : public fw::CButton {
 
   std::unique_ptr<Gdiplus::Image> picture_;
   int style_ = 3;
-  bool hover_ = false, pressed_ = false, tracking_ = false;
+  ui::HoverTracker hover_;
+  bool pressed_ = false;
 };
 
 }  // namespace tw::shellext::win

@@ -29,12 +29,7 @@ LRESULT CWin7Button::OnDrawItem(WPARAM, LPARAM lp) {
   int w = rc.right - rc.left, h = rc.bottom - rc.top;
   bool focused = (dis->itemState & ODS_FOCUS) != 0;
   ui::CMemoryDC dc(dis->hDC, &rc);
-  HWND parent = GetParent();
-  POINT origin{0, 0};
-  ::MapWindowPoints(m_hWnd, parent, &origin, 1);
-  ::SetWindowOrgEx(dc, origin.x, origin.y, nullptr);
-  ::SendMessageW(parent, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc.m_hDC), PRF_CLIENT);
-  ::SetWindowOrgEx(dc, 0, 0, nullptr);
+  ui::PaintParentBackground(m_hWnd, dc);
 
   Gdiplus::Graphics g(dc.m_hDC);
   g.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
@@ -47,7 +42,7 @@ LRESULT CWin7Button::OnDrawItem(WPARAM, LPARAM lp) {
     g.FillPath(&b, &outer);
   };
   fill(0xAEA6DEFF, 0xFAA6DEEB);
-  if (hover_) {
+  if (hover_.hover()) {
     fill(0x1EB5EAFC, 0xFA6FC8F2);
     if (focused) fill(0x9683EAFC, 0xFA50C8F2);
   }
@@ -57,7 +52,7 @@ LRESULT CWin7Button::OnDrawItem(WPARAM, LPARAM lp) {
     g.DrawPath(&dotted, &inner);
   }
   std::wstring shown;
-  for (wchar_t c : GetWindowText())
+  for (wchar_t c : Text())
     if (c != L'&') shown += c;
   // "Verdana(8)" names no installed font: GDI maps the LOGFONT to the
   // nearest face, which also has the glyphs of the user's language.
@@ -81,19 +76,19 @@ LRESULT CWin7Button::OnDrawItem(WPARAM, LPARAM lp) {
 }
 
 LRESULT CWin7Button::OnMouseMove(WPARAM, LPARAM) {
-  if (!tracking_) tracking_ = TrackMouse(TME_HOVER | TME_LEAVE, 1) != FALSE;
+  if (hover_.OnMouseMove()) TrackMouse(TME_HOVER | TME_LEAVE, 1);
   SetMsgHandled(false);
   return 0;
 }
 
 LRESULT CWin7Button::OnMouseHover(WPARAM, LPARAM) {
-  hover_ = true;
+  hover_.OnHover();
   Invalidate(FALSE);
   return 0;
 }
 
 LRESULT CWin7Button::OnMouseLeave(WPARAM, LPARAM) {
-  hover_ = tracking_ = false;
+  hover_.OnLeave();
   RECT r = GetRectInParent();
   ::InvalidateRect(GetParent(), &r, FALSE);
   Invalidate(FALSE);

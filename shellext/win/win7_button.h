@@ -3,6 +3,7 @@
 #pragma once
 
 #include "framework/controls.h"
+#include "ui/layout/controls.h"
 
 namespace tw::shellext::win {
 
@@ -15,7 +16,7 @@ class CWin7Button : public fw::CButton {
     if (m_hWnd) Invalidate(FALSE);
   }
   bool focus_cue() const { return focus_cue_; }
-  bool hover() const { return hover_; }
+  bool hover() const { return hover_.hover(); }
 
   TW_BEGIN_MSG_MAP(CWin7Button, fw::CButton)
     TW_MSG(fw::kOcmBase + WM_DRAWITEM, OnDrawItem)
@@ -32,7 +33,8 @@ class CWin7Button : public fw::CButton {
   LRESULT OnMouseLeave(WPARAM, LPARAM);
   LRESULT OnEraseBkgnd(WPARAM, LPARAM) { return TRUE; }
 
-  bool hover_ = false, tracking_ = false, focus_cue_ = false;
+  ui::HoverTracker hover_;
+  bool focus_cue_ = false;
 };
 
 }  // namespace tw::shellext::win

@@ -15,14 +15,28 @@ std::u16string WinShellUi::String(int id) {
   return n > 0 ? std::u16string(reinterpret_cast<const char16_t*>(text), static_cast<size_t>(n)) : u"";
 }
 
+std::u16string WinShellUi::Text(const TextById& text) {
+  std::wstring pattern = fw::ToWide(String(text.id));
+  std::vector<std::wstring> inserts;
+  for (const std::u16string& s : text.inserts) inserts.push_back(fw::ToWide(s));
+  std::vector<DWORD_PTR> args;
+  for (const std::wstring& s : inserts) args.push_back(reinterpret_cast<DWORD_PTR>(s.c_str()));
+  args.resize(9, reinterpret_cast<DWORD_PTR>(L""));  // a template never reads past the array
+  wchar_t* out = nullptr;
+  DWORD n = ::FormatMessageW(FORMAT_MESSAGE_FROM_STRING | FORMAT_MESSAGE_ARGUMENT_ARRAY | FORMAT_MESSAGE_ALLOCATE_BUFFER,
+                             pattern.c_str(), 0, 0, reinterpret_cast<LPWSTR>(&out), 0,
+                             reinterpret_cast<va_list*>(args.data()));
+  std::u16string result = n ? fw::FromWide(std::wstring(out, n)) : fw::FromWide(pattern);
+  ::LocalFree(out);
+  return result;
+}
+
 int WinShellUi::Message(const std::u16string& text, const std::u16string& caption, unsigned style) {
-  std::wstring t = fw::ToWide(text), c = fw::ToWide(caption);
-  return ::MessageBoxW(owner_, t.c_str(), c.c_str(), style);
+  return MessageBoxPrompter(owner_).ShowMessage(text, caption, style);
 }
 
 void WinShellUi::ErrorMessage(const std::u16string& text, const std::u16string& caption) {
-  std::wstring t = fw::ToWide(text), c = fw::ToWide(caption);
-  ::MessageBoxW(nullptr, t.c_str(), c.c_str(), MB_OK | MB_ICONERROR);
+  MessageBoxPrompter().ShowMessage(text, caption, MB_OK | MB_ICONERROR);
 }
 
 std::u16string WinShellUi::SystemMessage(Status code) {
@@ -81,8 +95,7 @@ void WinShellUi::RunCopyToDialog(TransferMode mode, const std::u16string& path) 
 }
 
 void WinShellUi::SetWaitCursor(bool on) {
-  if (on) saved_cursor_ = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
-  else ::SetCursor(saved_cursor_);
+  wait_.Show(on);
 }
 
 }  // namespace tw::shellext::win

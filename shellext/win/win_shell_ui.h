@@ -6,6 +6,7 @@
 #include "shellext/protected_drive.h"
 #include "shellext/shell_commands.h"
 #include "shellext/shell_ui.h"
+#include "ui/win/wait_cursor.h"
 
 namespace tw::shellext::win {
 
@@ -15,6 +16,7 @@ class WinShellUi final : public ShellUi {
   WinShellUi(HINSTANCE instance, HWND owner, ProtectedDrive& drive);
 
   std::u16string String(int id) override;
+  std::u16string Text(const TextById& text) override;
   int Message(const std::u16string& text, const std::u16string& caption, unsigned style) override;
   void ErrorMessage(const std::u16string& text, const std::u16string& caption) override;
   std::u16string SystemMessage(Status code) override;
@@ -33,7 +35,7 @@ class WinShellUi final : public ShellUi {
   HWND owner_;
   ProtectedDrive& drive_;
   ShellCommands commands_;
-  HCURSOR saved_cursor_ = nullptr;
+  ui::CWaitCursor wait_{false};
 };
 
 }  // namespace tw::shellext::win

@@ -42,7 +42,7 @@ class CGalleryDlg : public CTitleBarDlg {
 
   BOOL OnInitDialog() override {
     CTitleBarDlg::OnInitDialog();
-    SetWindowText(L"Velthorn Tarnwick");
+    SetText(L"Velthorn Tarnwick");
     SetBackgroundImage(fw::LoadNumberedImage(IDB_BACKGROUND, TW_RT_BACKGROUND));
     RECT place = Placeholder(IDC_LEFT_MENU_PLACE);
     place.right = place.left + kMenuBarWidth;
@@ -154,7 +154,7 @@ class CGalleryDlg : public CTitleBarDlg {
   // screenshot could not catch it. "&Options" is drawn selected, "&Exit"
   // disabled.
   void ShowMenuPreview() {
-    if (!tray_menu_.LoadMenu(IDM_TRAY)) return;
+    if (!tray_menu_.LoadOwnerDrawn(IDM_TRAY)) return;
     const auto& items = tray_menu_.sub_menus()[0]->items();
     int width = 0, height = 0;
     std::vector<int> heights;
@@ -187,7 +187,7 @@ class CGalleryDlg : public CTitleBarDlg {
 
   LRESULT OnMenuItemSelected(WPARAM, LPARAM lp) {
     const auto* name = reinterpret_cast<const char16_t*>(lp);
-    if (name) title_.SetWindowText(std::wstring(name, name + std::char_traits<char16_t>::length(name)));
+    if (name) title_.SetText(std::wstring(name, name + std::char_traits<char16_t>::length(name)));
     return 0;
   }
 

@@ -96,13 +96,7 @@ class CImagePage : public fw::CPropertyPage {
   }
   WizardFlow& flow() const { return flow_; }
 
-  std::u16string ItemText(int id) const {
-    HWND c = GetDlgItem(id);
-    int n = ::GetWindowTextLengthW(c);
-    std::wstring t(static_cast<size_t>(n) + 1, L'\0');
-    t.resize(static_cast<size_t>(::GetWindowTextW(c, t.data(), n + 1)));
-    return fw::FromWide(t);
-  }
+  std::u16string ItemText(int id) const { return fw::FromWide(fw::ItemText(m_hWnd, id)); }
   void SetItemText(int id, const std::u16string& t) const { ::SetDlgItemTextW(m_hWnd, id, fw::ToWide(t).c_str()); }
   bool Checked(int id) const { return ::IsDlgButtonChecked(m_hWnd, id) == BST_CHECKED; }
   void Check(int id, bool on) const { ::CheckDlgButton(m_hWnd, id, on ? BST_CHECKED : BST_UNCHECKED); }

@@ -74,7 +74,7 @@ CLeftMenuItem::CLeftMenuItem(CLeftMenuBar* bar, std::u16string name, std::wstrin
 
 void CLeftMenuItem::SetDisplayText(std::wstring text) {
   display_text_ = std::move(text);
-  if (m_hWnd && !display_text_.empty()) SetWindowText(display_text_.c_str());
+  if (m_hWnd && !display_text_.empty()) SetText(display_text_.c_str());
 }
 
 void CLeftMenuItem::RedrawNow() {
@@ -156,7 +156,7 @@ LRESULT CLeftMenuItem::OnPaint(WPARAM, LPARAM) {
 }
 
 LRESULT CLeftMenuItem::OnMouseMove(WPARAM, LPARAM) {
-  if (!tracking_) tracking_ = TrackMouse(TME_HOVER | TME_LEAVE, 1) != FALSE;
+  if (tracker_.OnMouseMove()) TrackMouse(TME_HOVER | TME_LEAVE, 1);
   return 0;
 }
 
@@ -169,7 +169,7 @@ LRESULT CLeftMenuItem::OnMouseHover(WPARAM, LPARAM) {
 }
 
 LRESULT CLeftMenuItem::OnMouseLeave(WPARAM, LPARAM) {
-  tracking_ = false;
+  tracker_.OnLeave();
   if (hover()) {
     set_hover(false);
     Invalidate(FALSE);

@@ -8,6 +8,7 @@
 
 #include "framework/dpi.h"
 #include "framework/window.h"
+#include "ui/layout/controls.h"
 #include "ui/layout/left_menu.h"
 
 namespace tw::ui {
@@ -71,7 +72,7 @@ class CLeftMenuItem : public fw::CWindow, public LeftMenuNode {
   int resource_type_ = 2011;
   int logical_height_ = 0, logical_top_ = 0;
   HCURSOR cursor_ = nullptr;
-  bool tracking_ = false;
+  HoverTracker tracker_;  // the hover look itself is the item's state
 };
 
 class CLeftMenuBar : public fw::CWindow, public LeftMenuBarRules {

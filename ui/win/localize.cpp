@@ -52,10 +52,8 @@ BOOL CALLBACK OnChild(HWND child, LPARAM) {
   ::GetClassNameW(child, cls, 32);
   // Edits and combo boxes hold the user's data, not labels.
   if (!lstrcmpiW(cls, L"Edit") || !lstrcmpiW(cls, L"ComboBox") || !lstrcmpiW(cls, WC_LISTVIEWW)) return TRUE;
-  int n = ::GetWindowTextLengthW(child);
-  if (n <= 0) return TRUE;
-  std::wstring text(n + 1, L'\0');
-  text.resize(::GetWindowTextW(child, text.data(), n + 1));
+  std::wstring text = fw::WindowText(child);
+  if (text.empty()) return TRUE;
   std::wstring t = Tr(fw::FromWide(text));
   if (t != text) ::SetWindowTextW(child, t.c_str());
   return TRUE;
@@ -76,18 +74,14 @@ std::wstring Tr(const std::u16string& english) { return fw::ToWide(Tr16(english)
 std::wstring Tr(const wchar_t* english) { return Tr(fw::FromWide(english)); }
 
 void LocalizeDialog(HWND dialog) {
-  int n = ::GetWindowTextLengthW(dialog);
-  if (n > 0) {
-    std::wstring text(n + 1, L'\0');
-    text.resize(::GetWindowTextW(dialog, text.data(), n + 1));
-    ::SetWindowTextW(dialog, Tr(fw::FromWide(text)).c_str());
-  }
+  std::wstring text = fw::WindowText(dialog);
+  if (!text.empty()) ::SetWindowTextW(dialog, Tr(fw::FromWide(text)).c_str());
   ::EnumChildWindows(dialog, OnChild, 0);
 }
 
 int LocalizedPrompter::ShowMessage(const std::u16string& text, const std::u16string& caption, unsigned style) {
   std::u16string c = caption.empty() ? std::u16string(kAppTitle) : caption;
-  return fw::WindowPrompter::ShowMessage(Tr16(text), Tr16(c), style);
+  return MessageBoxPrompter::ShowMessage(Tr16(text), Tr16(c), style);
 }
 
 }  // namespace tw::ui

@@ -25,9 +25,9 @@ void LocalizeDialog(HWND dialog);
 
 // Message boxes owned by a window, in the user's language; the caption
 // defaults to the program's title.
-class LocalizedPrompter : public fw::WindowPrompter {
+class LocalizedPrompter : public MessageBoxPrompter {
  public:
-  explicit LocalizedPrompter(HWND owner = nullptr) : fw::WindowPrompter(owner) {}
+  explicit LocalizedPrompter(HWND owner = nullptr) : MessageBoxPrompter(owner) {}
   int ShowMessage(const std::u16string& text, const std::u16string& caption, unsigned style) override;
 };
 

@@ -39,4 +39,13 @@ CMemoryDC::~CMemoryDC() {
   ::DeleteDC(m_hDC);
 }
 
+void PaintParentBackground(HWND child, HDC dc) {
+  HWND parent = ::GetParent(child);
+  POINT origin{0, 0};
+  ::MapWindowPoints(child, parent, &origin, 1);
+  ::SetWindowOrgEx(dc, origin.x, origin.y, nullptr);
+  ::SendMessageW(parent, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+  ::SetWindowOrgEx(dc, 0, 0, nullptr);
+}
+
 }  // namespace tw::ui

@@ -26,4 +26,8 @@ class CMemoryDC : public fw::CDCHandle {
   bool off_screen_ = false;
 };
 
+// Paints the parent's client area under `child` into `dc` (whose origin is
+// the child's top-left), so that the child's transparent parts show it.
+void PaintParentBackground(HWND child, HDC dc);
+
 }  // namespace tw::ui

@@ -41,7 +41,7 @@ void CMenuEx::Reset() {
   DestroyMenu();
 }
 
-bool CMenuEx::LoadMenu(UINT id, HINSTANCE inst) {
+bool CMenuEx::LoadOwnerDrawn(UINT id, HINSTANCE inst) {
   return LoadFromMenu(::LoadMenuW(inst ? inst : ::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id)));
 }
 

@@ -21,7 +21,7 @@ class CMenuEx : public fw::CMenu, public fw::COwnerDrawMenu {
   CMenuEx() = default;
   ~CMenuEx() override;
 
-  bool LoadMenu(UINT id, HINSTANCE inst = nullptr);
+  bool LoadOwnerDrawn(UINT id, HINSTANCE inst = nullptr);
   // The same from a menu built in code (a bar of pop-ups); takes `menu`.
   bool LoadFromMenu(HMENU menu);
   // The first pop-up of the loaded menu: what callers track.

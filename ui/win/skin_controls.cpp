@@ -79,7 +79,7 @@ void CButtonEx::Draw(HDC target, const RECT& rc, ButtonLook look) {
   dc.SetBkMode(TRANSPARENT);
   dc.SetTextColor(look == ButtonLook::kDisabled ? RGB(192, 192, 192) : font_.text_colour());
   RECT tr = rc;
-  dc.DrawTextW(GetWindowText(), &tr, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+  dc.DrawTextW(Text(), &tr, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
   if (focused_) {
     RECT f{inner.left + 1, inner.top + 1, inner.right - 1, inner.bottom - 1};
     dc.SetTextColor(RGB(0, 0, 0));
@@ -190,7 +190,7 @@ void CMyStatic::Paint(HDC target) {
   dc.SetBkMode(TRANSPARENT);
   dc.SetTextColor(font_.text_colour());
   RECT tr{rc.left + 5, rc.top, rc.right, rc.bottom};
-  dc.DrawTextW(GetWindowText(), &tr, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
+  dc.DrawTextW(Text(), &tr, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
 }
 
 LRESULT CMyStatic::OnPaint(WPARAM, LPARAM) {

@@ -176,7 +176,7 @@ LRESULT CTitleBarDlg::OnEraseBkgnd(HDC hdc) {
 
 void CTitleBarDlg::ShowFrameMenu() {
   CMenuEx menu;
-  if (!menu.LoadMenu(kFrameMenu, instance())) return;
+  if (!menu.LoadOwnerDrawn(kFrameMenu, instance())) return;
   POINT p{};
   ::GetCursorPos(&p);
   ::TrackPopupMenu(menu.FirstPopup(), 0, p.x, p.y, 0, m_hWnd, nullptr);
@@ -217,13 +217,13 @@ bool CTitleBarDlg::ProcessWindowMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT&
     case WM_ERASEBKGND: result = OnEraseBkgnd(reinterpret_cast<HDC>(wp)); return true;
     case WM_QUERYDRAGICON: result = reinterpret_cast<LRESULT>(big_icon_); return true;
     case WM_MOUSEMOVE:
-      if (!tracking_) tracking_ = TrackMouse(TME_LEAVE, 0) != FALSE;
+      if (mouse_.OnMouseMove()) TrackMouse(TME_LEAVE, 0);
       ChooseImages(fw::PointFromLParam(lp), (wp & MK_LBUTTON) != 0);
       DrawCaptionButtons();
       result = 0;
       return true;
     case WM_MOUSELEAVE:
-      tracking_ = false;
+      mouse_.OnLeave();
       for (auto& img : images_) img = CaptionImage::kNormal;
       DrawCaptionButtons();
       result = 0;

@@ -8,6 +8,7 @@
 #include "framework/dialog.h"
 #include "framework/dpi.h"
 #include "framework/gdi.h"
+#include "ui/layout/controls.h"
 #include "ui/layout/frame.h"
 
 namespace tw::ui {
@@ -67,7 +68,7 @@ class CTitleBarDlg : public fw::CDialog {
   RECT close_rect_{}, minimize_rect_{}, menu_rect_{}, icon_rect_{};
   CaptionImage images_[3] = {CaptionImage::kNormal, CaptionImage::kNormal, CaptionImage::kNormal};
   fw::CBitmap bitmaps_[3][3];  // close, minimise, menu x normal, hover, pressed
-  bool tracking_ = false;
+  HoverTracker mouse_;  // only its leave notice matters here
 };
 
 }  // namespace tw::ui

@@ -164,7 +164,7 @@ TEST(MenuEx, BuildsOwnerDrawnItemsMeasuresAndDraws) {
   CHost owner;
   ASSERT_TRUE(owner.Make());
   CMenuEx menu;
-  ASSERT_TRUE(menu.LoadMenu(IDM_FRAME));
+  ASSERT_TRUE(menu.LoadOwnerDrawn(IDM_FRAME));
   HMENU popup = menu.FirstPopup();
   ASSERT_NE(popup, nullptr);
   ASSERT_EQ(::GetMenuItemCount(popup), 7);
@@ -230,7 +230,7 @@ TEST(MenuEx, BuildsOwnerDrawnItemsMeasuresAndDraws) {
   EXPECT_EQ(c.At(0, 0), RGB(119, 127, 134));
 
   // Loading another menu replaces the first one.
-  ASSERT_TRUE(menu.LoadMenu(IDM_TRAY));
+  ASSERT_TRUE(menu.LoadOwnerDrawn(IDM_TRAY));
   EXPECT_EQ(::GetMenuItemCount(menu.FirstPopup()), 8);
   EXPECT_EQ(menu.sub_menus().size(), 1u);
   EXPECT_EQ(menu.sub_menus()[0]->items()[0]->text, L"Sho&w Dialog");
@@ -581,7 +581,7 @@ TEST(SkinScrollWnd, WrapsForwardsSyncsAndUnwraps) {
   EXPECT_EQ(WrapWithSkinScrollBars(list, skin), nullptr);  // once only
   Pump();
   HWND fh = frame->m_hWnd;
-  EXPECT_EQ(frame->GetWindowText(), L"SkinScrollBarFrame");
+  EXPECT_EQ(frame->Text(), L"SkinScrollBarFrame");
   EXPECT_EQ(::GetDlgCtrlID(fh), 400);
   EXPECT_EQ(list.GetParent(), frame->clip_window());
   EXPECT_EQ(::GetDlgCtrlID(frame->clip_window()), 200);

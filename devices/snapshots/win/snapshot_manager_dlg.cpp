@@ -9,11 +9,7 @@ CSnapshotManagerDlg::CSnapshotManagerDlg(SnapshotManagerModel& model)
 
 BOOL CSnapshotManagerDlg::OnInitDialog() {
   LocalizeDialog(m_hWnd);
-  window_prompter_ = dynamic_cast<fw::WindowPrompter*>(model_.platform().prompter);
-  if (window_prompter_) {
-    prompter_owner_ = window_prompter_->owner();
-    window_prompter_->set_owner(m_hWnd);
-  }
+  if (model_.platform().prompter) prompter_owner_.emplace(*model_.platform().prompter, m_hWnd);
   ::SendDlgItemMessageW(m_hWnd, IDC_SNAP_NAME, EM_SETLIMITTEXT, kSnapshotNameMax, 0);
   ::SendDlgItemMessageW(m_hWnd, IDC_SNAP_DESCRIPTION, EM_SETLIMITTEXT, kSnapshotDescriptionMax, 0);
 
@@ -34,7 +30,7 @@ BOOL CSnapshotManagerDlg::OnInitDialog() {
   };
   model_.on_details_changed = [this] { ShowDetails(); };
   model_.on_redraw = [this] { view_.TreeChanged(); };
-  model_.on_wait_cursor = [this](bool on) { WaitCursor(on); };
+  model_.on_wait_cursor = [this](bool on) { wait_.Show(on); };
   ShowDetails();
   view_.TreeChanged();
   ::SetFocus(view_);
@@ -51,12 +47,7 @@ void CSnapshotManagerDlg::ShowDetails() {
   ::EnableWindow(GetDlgItem(IDC_SNAP_MERGE), model_.merge_enabled());
 }
 
-std::wstring CSnapshotManagerDlg::Text(int id) const {
-  fw::CWindow box(GetDlgItem(id));
-  std::wstring t = box.GetWindowText();
-  box.Detach();
-  return t;
-}
+std::wstring CSnapshotManagerDlg::Text(int id) const { return fw::ItemText(m_hWnd, id); }
 
 void CSnapshotManagerDlg::OnNameChanged() {
   if (!filling_) model_.EditName(fw::FromWide(Text(IDC_SNAP_NAME)));
@@ -64,15 +55,6 @@ void CSnapshotManagerDlg::OnNameChanged() {
 
 void CSnapshotManagerDlg::OnDescriptionChanged() {
   if (!filling_) model_.EditDescription(fw::FromWide(Text(IDC_SNAP_DESCRIPTION)));
-}
-
-void CSnapshotManagerDlg::WaitCursor(bool on) {
-  if (on) {
-    before_wait_ = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
-  } else {
-    ::SetCursor(before_wait_ ? before_wait_ : ::LoadCursorW(nullptr, IDC_ARROW));
-    before_wait_ = nullptr;
-  }
 }
 
 void CSnapshotManagerDlg::OnCancel() {
@@ -84,8 +66,7 @@ LRESULT CSnapshotManagerDlg::OnDestroy(WPARAM, LPARAM) {
   model_.on_details_changed = nullptr;
   model_.on_redraw = nullptr;
   model_.on_wait_cursor = nullptr;
-  if (window_prompter_) window_prompter_->set_owner(prompter_owner_);
-  window_prompter_ = nullptr;
+  prompter_owner_.reset();
   SetMsgHandled(false);
   return 0;
 }

@@ -3,10 +3,13 @@
 // "&Take Snapshot", "Go to", "&Merge", "&Delete" and "Close".
 #pragma once
 
+#include <optional>
+
 #include "devices/snapshots/snapshot_manager.h"
 #include "devices/snapshots/win/snapshot_view.h"
 #include "framework/dialog.h"
 #include "resources/resource_ids.h"
+#include "ui/win/wait_cursor.h"
 
 namespace tw::ui {
 
@@ -43,17 +46,15 @@ class CSnapshotManagerDlg : public fw::CDialog {
   LRESULT OnDestroy(WPARAM, LPARAM);
   // Boxes and buttons from the model.
   void ShowDetails();
-  void WaitCursor(bool on);
   std::wstring Text(int id) const;
 
   SnapshotManagerModel& model_;
   CSnapshotView view_;
   bool filling_ = false;
-  HCURSOR before_wait_ = nullptr;
+  CWaitCursor wait_{false};
   // The prompter's owner while the dialog is up, so that the model's
   // messages are modal to this dialog and not to the main window.
-  fw::WindowPrompter* window_prompter_ = nullptr;
-  HWND prompter_owner_ = nullptr;
+  std::optional<fw::ScopedPrompterOwner> prompter_owner_;
 };
 
 }  // namespace tw::ui

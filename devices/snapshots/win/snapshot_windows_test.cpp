@@ -61,11 +61,7 @@ CSnapshotManagerDlg* Manager() {
   return h ? dynamic_cast<CSnapshotManagerDlg*>(fw::CWindow::FromHandle(h)) : nullptr;
 }
 
-std::wstring ItemText(HWND dlg, int id) {
-  wchar_t buf[1100] = {};
-  ::GetDlgItemTextW(dlg, id, buf, 1100);
-  return buf;
-}
+using fw::ItemText;
 
 bool Enabled(HWND dlg, int id) { return ::IsWindowEnabled(::GetDlgItem(dlg, id)) != FALSE; }
 
