@@ -129,7 +129,7 @@ TEST(MainWindow, EveryMenuTextSwitchesThePage) {
   // The frame menu as its button loads it, item by item, and what each
   // command does: Help and Homepage open, Options and About switch.
   CMenuEx frame;
-  ASSERT_TRUE(frame.LoadMenu(IDM_FRAME, w.dlg->instance()));
+  ASSERT_TRUE(frame.LoadOwnerDrawn(IDM_FRAME, w.dlg->instance()));
   HMENU popup = frame.FirstPopup();
   ASSERT_NE(popup, nullptr);
   std::vector<UINT> ids;

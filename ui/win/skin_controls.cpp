@@ -120,7 +120,7 @@ LRESULT CButtonEx::OnKeyDown(WPARAM wp, LPARAM) {
 LRESULT CButtonEx::OnGetObject(WPARAM wp, LPARAM lp) {
   AccessibleFacts facts;
   // The text without its mnemonic marks ("&&" is a literal "&").
-  std::wstring text = GetWindowText();
+  std::wstring text = Text();
   for (size_t i = 0; i < text.size(); ++i) {
     if (text[i] == L'&' && ++i == text.size()) break;
     facts.name += text[i];
