@@ -472,7 +472,7 @@ TEST(Menus, OwnerDrawMessagesReachTheMenuObject) {
 TEST(Images, PngsByNameAndByNumberDecodeAtTheirSize) {
   CGdiPlusSession gdiplus;
   ASSERT_TRUE(gdiplus.ok());
-  auto png = LoadNamedPng(L"TEST_PNG");
+  auto png = LoadNamedImage(L"TEST_PNG", 2011);
   ASSERT_NE(png, nullptr);
   EXPECT_EQ(png->GetWidth(), 18u);
   EXPECT_EQ(png->GetHeight(), 18u);
@@ -480,8 +480,8 @@ TEST(Images, PngsByNameAndByNumberDecodeAtTheirSize) {
   ASSERT_NE(bg, nullptr);
   EXPECT_EQ(bg->GetWidth(), 800u);
   EXPECT_EQ(bg->GetHeight(), 480u);
-  EXPECT_EQ(LoadNamedPng(L"NO_SUCH.PNG"), nullptr);
-  EXPECT_EQ(LoadNamedPng(L""), nullptr);
+  EXPECT_EQ(LoadNamedImage(L"NO_SUCH.PNG", 2011), nullptr);
+  EXPECT_EQ(LoadNamedImage(L"", 2011), nullptr);
   EXPECT_EQ(LoadNumberedImage(999, 24), nullptr);
 }
 

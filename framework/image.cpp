@@ -55,9 +55,9 @@ std::unique_ptr<Gdiplus::Image> LoadImageResource(HINSTANCE inst, const wchar_t*
   return result;
 }
 
-std::unique_ptr<Gdiplus::Image> LoadNamedPng(const wchar_t* name, HINSTANCE inst) {
+std::unique_ptr<Gdiplus::Image> LoadNamedImage(const wchar_t* name, UINT type, HINSTANCE inst) {
   if (!name || !*name) return nullptr;
-  return LoadImageResource(inst, name, MAKEINTRESOURCEW(kPngResourceType));
+  return LoadImageResource(inst, name, MAKEINTRESOURCEW(type));
 }
 
 std::unique_ptr<Gdiplus::Image> LoadNumberedImage(UINT id, UINT type, HINSTANCE inst) {

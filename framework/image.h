@@ -26,11 +26,9 @@ class CGdiPlusSession {
 // read through a stream on it. Null when the resource is missing or does
 // not decode.
 std::unique_ptr<Gdiplus::Image> LoadImageResource(HINSTANCE inst, const wchar_t* name, const wchar_t* type);
-// PNG by name in the custom type 2011.
-std::unique_ptr<Gdiplus::Image> LoadNamedPng(const wchar_t* name, HINSTANCE inst = nullptr);
-// Image by number in a numbered type (the background PNG is 140 of type 24).
+// Image by name in a numbered type; null for an empty name.
+std::unique_ptr<Gdiplus::Image> LoadNamedImage(const wchar_t* name, UINT type, HINSTANCE inst = nullptr);
+// Image by number in a numbered type.
 std::unique_ptr<Gdiplus::Image> LoadNumberedImage(UINT id, UINT type, HINSTANCE inst = nullptr);
-
-constexpr UINT kPngResourceType = 2011;
 
 }  // namespace tw::fw

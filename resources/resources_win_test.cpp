@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 
+#include "framework/image.h"
 #include "resources/resource_ids.h"
 #ifdef TW_TEST_TARNWICK
 #include "ui/layout/frame.h"
@@ -238,11 +239,7 @@ TEST(ShellExtensionResources, StringsPicturesAndIcons) {
 int main(int argc, char** argv) {
   INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES};
   ::InitCommonControlsEx(&icc);
-  Gdiplus::GdiplusStartupInput in;
-  ULONG_PTR token = 0;
-  Gdiplus::GdiplusStartup(&token, &in, nullptr);
+  tw::fw::CGdiPlusSession gdiplus;
   ::testing::InitGoogleTest(&argc, argv);
-  int r = RUN_ALL_TESTS();
-  Gdiplus::GdiplusShutdown(token);
-  return r;
+  return RUN_ALL_TESTS();
 }

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "framework/image.h"
 #include "resources/resource_ids.h"
 #include "shellext/protected_test_support.h"
 #include "shellext/win/copy_to_dlg.h"
@@ -164,10 +165,6 @@ int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
   INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_WIN95_CLASSES};
   InitCommonControlsEx(&icc);
-  Gdiplus::GdiplusStartupInput input;
-  ULONG_PTR token = 0;
-  Gdiplus::GdiplusStartup(&token, &input, nullptr);
-  int r = RUN_ALL_TESTS();
-  Gdiplus::GdiplusShutdown(token);
-  return r;
+  tw::fw::CGdiPlusSession gdiplus;
+  return RUN_ALL_TESTS();
 }

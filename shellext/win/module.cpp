@@ -1,10 +1,8 @@
 #include "shellext/win/module.h"
 
-#include <objidl.h>
-#include <gdiplus.h>
-
 #include <new>
 
+#include "framework/image.h"
 #include "resources/resource_ids.h"
 #include "shellext/win/class_factory.h"
 #include "shellext/win/com_ids.h"
@@ -40,8 +38,7 @@ void CVornickShlModule::StartUp() {
   // The shell's thread has COM already: this only adds a reference (or is
   // refused for a free-threaded caller, which changes nothing).
   (void)CoInitialize(nullptr);
-  Gdiplus::GdiplusStartupInput input;
-  Gdiplus::GdiplusStartup(&gdiplus_token_, &input, nullptr);
+  gdiplus_ = new fw::CGdiPlusSession;
   const int ids[3] = {IDB_MENU_APP, IDB_LOCKED, IDB_UNLOCKED};
   for (int i = 0; i < 3; ++i) bitmaps_[i] = LoadBitmapW(instance_, MAKEINTRESOURCEW(ids[i]));
 }

@@ -8,6 +8,10 @@
 
 #include <string>
 
+namespace tw::fw {
+class CGdiPlusSession;
+}
+
 namespace tw::shellext::win {
 
 // Makes an object of a class: a fresh one per call, aggregated when
@@ -49,7 +53,8 @@ class CVornickShlModule {
   volatile LONG locks_ = 0;
   CRITICAL_SECTION lock_{};
   bool started_ = false;
-  ULONG_PTR gdiplus_token_ = 0;
+  // Never deleted: GDI+ may not be shut down under the loader lock.
+  fw::CGdiPlusSession* gdiplus_ = nullptr;
   HBITMAP bitmaps_[3] = {};
   ClassEntry classes_[3];
 };

@@ -11,6 +11,7 @@
 #include <fstream>
 #include <string>
 
+#include "framework/image.h"
 #include "platform/machine.h"
 #include "platform/sim/protected_volumes.h"
 #include "platform/sim/sim_machine.h"
@@ -141,8 +142,6 @@ int wmain(int argc, wchar_t** argv) {
   OleInitialize(nullptr);
   INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_WIN95_CLASSES};
   InitCommonControlsEx(&icc);
-  Gdiplus::GdiplusStartupInput input;
-  ULONG_PTR token = 0;
-  Gdiplus::GdiplusStartup(&token, &input, nullptr);
+  tw::fw::CGdiPlusSession gdiplus;
   return tw::shellext::win::Run(GetModuleHandleW(nullptr));
 }

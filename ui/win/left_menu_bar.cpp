@@ -4,6 +4,7 @@
 
 #include "framework/gdi.h"
 #include "framework/image.h"
+#include "resources/resource_ids.h"
 #include "ui/win/accessible.h"
 #include "ui/win/memory_dc.h"
 
@@ -22,7 +23,7 @@ void ScaleGraphics(Gdiplus::Graphics& g, UINT dpi) {
 
 void DrawPng(Gdiplus::Graphics& g, const std::wstring& name, int x, int y) {
   if (name.empty()) return;
-  std::unique_ptr<Gdiplus::Image> img = fw::LoadNamedPng(name.c_str());
+  std::unique_ptr<Gdiplus::Image> img = fw::LoadNamedImage(name.c_str(), TW_RT_PNG_BY_NAME);
   if (!img) return;  // a missing picture draws nothing; the paint goes on
   g.DrawImage(img.get(), x, y, static_cast<INT>(img->GetWidth()), static_cast<INT>(img->GetHeight()));
 }

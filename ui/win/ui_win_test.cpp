@@ -958,7 +958,7 @@ TEST(TitleBar, RegionCaptionButtonsDragAreaTrayAndSize) {
   // A background without white corners: a rectangular window.
   CTitleBarDlg::ResetRegionPending();
   CTestFrame dark;
-  dark.SetBackgroundImage(fw::LoadNamedPng(L"BG.PNG"));
+  dark.SetBackgroundImage(fw::LoadNamedImage(L"BG.PNG", TW_RT_PNG_BY_NAME));
   dark.SetEnforcedSize(180, 420);
   ASSERT_TRUE(dark.CreateModeless());
   dark.ShowWindow(SW_HIDE);
