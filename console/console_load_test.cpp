@@ -35,7 +35,7 @@ namespace fs = std::filesystem;
 struct Request {
   std::vector<std::string> args;
   int exit = -1;
-  std::string out;
+  std::string out{};  // initialised so that brace lists may leave it out
 };
 
 std::string ReadAll(const fs::path& file) {

@@ -569,7 +569,9 @@ TEST(FaultInjection, SnapshotTakeRevertAndMerge) {
                     if (outcome.result != SnapshotCommandResult::kDone) {
                       // A disk that cannot be opened stops before the dialog, silently;
                       // a take that was typed and failed is reported.
-                      if (asked) EXPECT_FALSE(r.yes.shown.empty()) << "take failed without a word";
+                      if (asked) {
+                        EXPECT_FALSE(r.yes.shown.empty()) << "take failed without a word";
+                      }
                       return kInjected;
                     }
                     return kOk;
@@ -648,12 +650,18 @@ TEST(FaultInjection, SnapshotManagerGoToDeleteAndEdits) {
           const auto side = std::find_if(slot.snapshots.begin(), slot.snapshots.end(),
                                          [](const sim::Snapshot& x) { return x.id == 4; });
           // Done and undone are both whole: nothing half-way.
-          if (action == kGoTo) EXPECT_EQ(slot.current, st == kOk ? 4u : 3u);
-          if (action == kDelete) EXPECT_EQ(side == slot.snapshots.end(), st == kOk);
+          if (action == kGoTo) {
+            EXPECT_EQ(slot.current, st == kOk ? 4u : 3u);
+          }
+          if (action == kDelete) {
+            EXPECT_EQ(side == slot.snapshots.end(), st == kOk);
+          }
           if (action == kEdit && side != slot.snapshots.end()) {
             EXPECT_EQ(side->name, st == kOk ? "renamed" : "side");
           }
-          if (action != kGoTo) EXPECT_EQ(slot.current, 3u);
+          if (action != kGoTo) {
+            EXPECT_EQ(slot.current, 3u);
+          }
         });
   }
 }

@@ -759,7 +759,9 @@ TEST(MountWindowTexts, EveryTextOfTheTemplatesHasAChineseVersion) {
     ::EnumChildWindows(d, CollectText, reinterpret_cast<LPARAM>(&texts));
     ::DestroyWindow(d);
     for (const auto& t : texts)
-      if (t != L"CD" && t != L"R") EXPECT_TRUE(table.count(t)) << "template " << dialog << ": no string for the text";
+      if (t != L"CD" && t != L"R") {
+        EXPECT_TRUE(table.count(t)) << "template " << dialog << ": no string for the text";
+      }
   }
   ::DestroyWindow(parent);
 }

@@ -203,7 +203,9 @@ TEST(SimMachineTest, SnapshotAnswersFollowEveryChangeOfTheTree) {
       for (size_t at = 0; at + snaprec::kSize <= r.transferred && at < out.size(); at += snaprec::kSize)
         listed.push_back(GetU64LE(ConstByteSpan(out.data(), out.size()), at + snaprec::kId));
       EXPECT_EQ(listed, expected) << "step " << step << ", children of " << parent;
-      if (parent) EXPECT_FALSE(command(0xE4, parent, 0, true, &out).check_condition) << step;
+      if (parent) {
+        EXPECT_FALSE(command(0xE4, parent, 0, true, &out).check_condition) << step;
+      }
     }
     EXPECT_TRUE(command(0xE4, slot.next_snapshot_id, 0, true, &out).check_condition);  // not yet taken
   }
@@ -300,7 +302,9 @@ TEST(SharedMachineTest, NativeAndWindowsProgramsAtOnce) {
   const auto during = count(other) - before;
   std::printf("%s: %d changes made while %ld of the other side's came in\n", mine.c_str(), kThreads * kChanges,
               static_cast<long>(during));
-  if (std::getenv("TW_SHARED_WAIT")) EXPECT_GT(during, 0) << "the two sides did not overlap";
+  if (std::getenv("TW_SHARED_WAIT")) {
+    EXPECT_GT(during, 0) << "the two sides did not overlap";
+  }
 }
 
 #ifndef _WIN32
@@ -347,7 +351,9 @@ TEST(SharedMachineTest, AKilledHolderFreesTheLockAndFilesArePrivate) {
   EXPECT_EQ(st.st_mode & 0777, 0700u);
   for (const fs::directory_entry& e : fs::directory_iterator(state)) {
     ASSERT_EQ(stat(e.path().c_str(), &st), 0);
-    if (S_ISREG(st.st_mode)) EXPECT_EQ(st.st_mode & 0777, 0600u) << e.path();
+    if (S_ISREG(st.st_mode)) {
+      EXPECT_EQ(st.st_mode & 0777, 0600u) << e.path();
+    }
     EXPECT_NE(e.path().extension(), ".tmp") << e.path();
   }
 }
