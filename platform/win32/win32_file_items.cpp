@@ -2,12 +2,11 @@
 #include <windows.h>
 
 #include "platform/file_items.h"
+#include "platform/win32/wide.h"
 #include "platform/win32/win32_ports.h"
 
 namespace tw {
 namespace {
-
-const wchar_t* W(const std::u16string& s) { return reinterpret_cast<const wchar_t*>(s.c_str()); }
 
 class Win32FileItems final : public FileItems {
  public:

@@ -3,12 +3,11 @@
 #include <objbase.h>
 
 #include "platform/volume_mounts.h"
+#include "platform/win32/wide.h"
 #include "platform/win32/win32_ports.h"
 
 namespace tw {
 namespace {
-
-const wchar_t* W(const std::u16string& s) { return reinterpret_cast<const wchar_t*>(s.c_str()); }
 
 class Win32VolumeMounts final : public VolumeMounts {
  public:

@@ -4,14 +4,12 @@
 
 #include <vector>
 
+#include "platform/win32/wide.h"
 #include "platform/win32/win32_ports.h"
 #include "platform/wnet.h"
 
 namespace tw {
 namespace {
-
-const wchar_t* W(const std::u16string& s) { return reinterpret_cast<const wchar_t*>(s.c_str()); }
-std::u16string U(const wchar_t* s) { return s ? std::u16string(reinterpret_cast<const char16_t*>(s)) : std::u16string(); }
 
 class Win32WNet final : public WNet {
  public:
