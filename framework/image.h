@@ -21,10 +21,10 @@ class CGdiPlusSession {
   int status_ = -1;
 };
 
-// Decodes an image resource (PNG, or any format GDI+ reads) of the given
-// name and type: the bytes are copied into a movable global block and
-// read through a stream on it. Null when the resource is missing or does
-// not decode.
+// An image resource of the given name and type: pixels decoded at build
+// time (see resources/png_pixels.py), or a PNG or any format GDI+ reads,
+// copied into a movable global block and read through a stream on it.
+// Null when the resource is missing or does not decode.
 std::unique_ptr<Gdiplus::Image> LoadImageResource(HINSTANCE inst, const wchar_t* name, const wchar_t* type);
 // Image by name in a numbered type; null for an empty name.
 std::unique_ptr<Gdiplus::Image> LoadNamedImage(const wchar_t* name, UINT type, HINSTANCE inst = nullptr);

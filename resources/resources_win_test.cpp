@@ -8,6 +8,7 @@
 #include <commctrl.h>
 #include <gdiplus.h>
 
+#include <cstring>
 #include <initializer_list>
 #include <memory>
 #include <string>
@@ -31,23 +32,8 @@ SIZE BitmapSize(UINT id) {
 }
 
 SIZE ImageSize(const wchar_t* name, const wchar_t* type) {
-  HMODULE m = ::GetModuleHandleW(nullptr);
-  HRSRC r = ::FindResourceW(m, name, type);
-  if (!r) return SIZE{0, 0};
-  DWORD n = ::SizeofResource(m, r);
-  const void* p = ::LockResource(::LoadResource(m, r));
-  HGLOBAL g = ::GlobalAlloc(GMEM_MOVEABLE, n);
-  memcpy(::GlobalLock(g), p, n);
-  ::GlobalUnlock(g);
-  IStream* s = nullptr;
-  ::CreateStreamOnHGlobal(g, TRUE, &s);
-  SIZE out{0, 0};
-  {
-    Gdiplus::Bitmap bmp(s);
-    if (bmp.GetLastStatus() == Gdiplus::Ok) out = SIZE{static_cast<LONG>(bmp.GetWidth()), static_cast<LONG>(bmp.GetHeight())};
-  }
-  s->Release();
-  return out;
+  std::unique_ptr<Gdiplus::Image> img = tw::fw::LoadImageResource(nullptr, name, type);
+  return img ? SIZE{static_cast<LONG>(img->GetWidth()), static_cast<LONG>(img->GetHeight())} : SIZE{0, 0};
 }
 
 // A string from one language's table, read from the resource itself.
@@ -126,6 +112,48 @@ TEST(ManagerResources, PicturesAtTheirSizes) {
   HICON small = static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_DEVICE_DISK), IMAGE_ICON, 24, 24, 0));
   EXPECT_NE(small, nullptr);
   if (small) ::DestroyIcon(small);
+}
+
+// The pictures decoded when the program was built are, pixel for pixel,
+// what GDI+ decodes from the PNGs they came from.
+TEST(ManagerResources, BuiltPicturesAreTheirPngsDecoded) {
+  struct Picture {
+    const wchar_t* name;
+    UINT type;
+    const char* png;
+  };
+  const Picture pictures[] = {{MAKEINTRESOURCEW(IDB_BACKGROUND), TW_RT_BACKGROUND, "bg_main.png"},
+                              {L"BG.PNG", TW_RT_PNG_BY_NAME, "BG.PNG"},
+                              {L"FRISTMENU_BG.PNG", TW_RT_PNG_BY_NAME, "FRISTMENU_BG.PNG"},
+                              {L"MENU_BG.PNG", TW_RT_PNG_BY_NAME, "MENU_BG.PNG"},
+                              {L"SELECT.PNG", TW_RT_PNG_BY_NAME, "SELECT.PNG"},
+                              {L"CHILDITEM_BG.PNG", TW_RT_PNG_BY_NAME, "CHILDITEM_BG.PNG"},
+                              {L"CHILDITEMSEL_BG.PNG", TW_RT_PNG_BY_NAME, "CHILDITEMSEL_BG.PNG"},
+                              {L"CLOUD.PNG", TW_RT_PNG_BY_NAME, "CLOUD.PNG"},
+                              {L"TOOLS.PNG", TW_RT_PNG_BY_NAME, "TOOLS.PNG"},
+                              {L"HELP.PNG", TW_RT_PNG_BY_NAME, "HELP.PNG"}};
+  for (const Picture& p : pictures) {
+    std::string png = std::string("Z:") + TW_IMAGES_DIR + "/" + p.png;
+    std::unique_ptr<Gdiplus::Image> built = tw::fw::LoadImageResource(nullptr, p.name, MAKEINTRESOURCEW(p.type));
+    Gdiplus::Bitmap decoded(std::wstring(png.begin(), png.end()).c_str());
+    ASSERT_TRUE(built) << p.png;
+    ASSERT_EQ(decoded.GetLastStatus(), Gdiplus::Ok) << png;
+    auto* bitmap = static_cast<Gdiplus::Bitmap*>(built.get());
+    const UINT w = decoded.GetWidth(), h = decoded.GetHeight();
+    ASSERT_EQ(bitmap->GetWidth(), w) << p.png;
+    ASSERT_EQ(bitmap->GetHeight(), h) << p.png;
+    Gdiplus::Rect all(0, 0, static_cast<INT>(w), static_cast<INT>(h));
+    Gdiplus::BitmapData a{}, b{};
+    ASSERT_EQ(bitmap->LockBits(&all, Gdiplus::ImageLockModeRead, PixelFormat32bppARGB, &a), Gdiplus::Ok);
+    ASSERT_EQ(decoded.LockBits(&all, Gdiplus::ImageLockModeRead, PixelFormat32bppARGB, &b), Gdiplus::Ok);
+    int differing = 0;
+    for (UINT y = 0; y < h; ++y)
+      differing += std::memcmp(static_cast<const char*>(a.Scan0) + static_cast<ptrdiff_t>(y) * a.Stride,
+                               static_cast<const char*>(b.Scan0) + static_cast<ptrdiff_t>(y) * b.Stride, w * 4) != 0;
+    bitmap->UnlockBits(&a);
+    decoded.UnlockBits(&b);
+    EXPECT_EQ(differing, 0) << p.png << ": rows that differ";
+  }
 }
 
 TEST(ManagerResources, MenusAndStringsInBothLanguages) {

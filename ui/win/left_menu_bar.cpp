@@ -21,11 +21,13 @@ void ScaleGraphics(Gdiplus::Graphics& g, UINT dpi) {
   g.SetPixelOffsetMode(Gdiplus::PixelOffsetModeHighQuality);
 }
 
-void DrawPng(Gdiplus::Graphics& g, const std::wstring& name, int x, int y) {
-  if (name.empty()) return;
-  std::unique_ptr<Gdiplus::Image> img = fw::LoadNamedImage(name.c_str(), TW_RT_PNG_BY_NAME);
+void DrawPicture(Gdiplus::Graphics& g, Gdiplus::Image* img, int x, int y) {
   if (!img) return;  // a missing picture draws nothing; the paint goes on
-  g.DrawImage(img.get(), x, y, static_cast<INT>(img->GetWidth()), static_cast<INT>(img->GetHeight()));
+  g.DrawImage(img, x, y, static_cast<INT>(img->GetWidth()), static_cast<INT>(img->GetHeight()));
+}
+
+bool IsChinese(const std::wstring& text) {
+  return std::any_of(text.begin(), text.end(), [](wchar_t c) { return c >= 0x2E80; });
 }
 
 void Band(Gdiplus::Graphics& g, int top, int width, Gdiplus::Color a, Gdiplus::Color b, Gdiplus::Color c) {
@@ -39,10 +41,8 @@ void Band(Gdiplus::Graphics& g, int top, int width, Gdiplus::Color a, Gdiplus::C
 
 // "Segoe UI", else the generic sans-serif family, else any of a few common
 // faces; null when GDI+ knows none of them (the text then goes through GDI).
-std::unique_ptr<Gdiplus::FontFamily> MenuFontFamily(const std::wstring& text) {
+std::unique_ptr<Gdiplus::FontFamily> MenuFontFamily(bool cjk) {
   // GDI+ links no fonts: Chinese texts need a family that has the glyphs.
-  bool cjk = false;
-  for (wchar_t c : text) cjk |= c >= 0x2E80;
   if (cjk)
     for (const wchar_t* name : {L"Microsoft YaHei", L"SimSun", L"WenQuanYi Micro Hei", L"Noto Sans CJK SC"}) {
       Gdiplus::FontFamily f(name);
@@ -111,15 +111,15 @@ void CLeftMenuItem::Paint(HDC target) {
   // The client rectangle in the drawing's 96-DPI pixels.
   const int width = ::MulDiv(rc.right, fw::kBaseDpi, static_cast<int>(dpi));
   const int height = ::MulDiv(rc.bottom, fw::kBaseDpi, static_cast<int>(dpi));
-  DrawPng(g, selected() ? selected_image_ : normal_image_, 0, 0);
-  DrawPng(g, icon_name_, 16, 18);
+  DrawPicture(g, bar_->Picture(selected() ? selected_image_ : normal_image_), 0, 0);
+  DrawPicture(g, bar_->Picture(icon_name_), 16, 18);
   bool top = parent_item() == nullptr;
   const UINT32 argb = hover() ? 0xFFB9D700 : 0xFFB9D7F0;
   std::wstring text = display_text_.empty() ? std::wstring(name().begin(), name().end()) : display_text_;
   const int size = top ? 16 : 14;
   const POINT origin = top ? POINT{38, 16} : POINT{42, 8};
-  if (std::unique_ptr<Gdiplus::FontFamily> family = MenuFontFamily(text)) {
-    Gdiplus::Font font(family.get(), static_cast<Gdiplus::REAL>(size), Gdiplus::FontStyleRegular, Gdiplus::UnitPixel);
+  if (Gdiplus::FontFamily* family = bar_->TextFamily(text)) {
+    Gdiplus::Font font(family, static_cast<Gdiplus::REAL>(size), Gdiplus::FontStyleRegular, Gdiplus::UnitPixel);
     Gdiplus::SolidBrush brush{Gdiplus::Color(argb)};
     g.SetTextRenderingHint(Gdiplus::TextRenderingHintAntiAlias);
     g.DrawString(text.c_str(), static_cast<INT>(text.size()), &font,
@@ -408,7 +408,24 @@ void CLeftMenuBar::Paint(HDC target) {
   CMemoryDC dc(target, &rc);
   Gdiplus::Graphics g(dc.m_hDC);
   ScaleGraphics(g, dpi_);
-  DrawPng(g, L"BG.PNG", 0, 0);
+  DrawPicture(g, Picture(L"BG.PNG"), 0, 0);
+}
+
+Gdiplus::Image* CLeftMenuBar::Picture(const std::wstring& name) {
+  if (name.empty()) return nullptr;
+  auto it = pictures_.find(name);
+  if (it == pictures_.end())
+    it = pictures_.emplace(name, fw::LoadNamedImage(name.c_str(), TW_RT_PNG_BY_NAME)).first;
+  return it->second.get();
+}
+
+Gdiplus::FontFamily* CLeftMenuBar::TextFamily(const std::wstring& text) {
+  const int cjk = IsChinese(text) ? 1 : 0;
+  if (!family_known_[cjk]) {
+    families_[cjk] = MenuFontFamily(cjk == 1);
+    family_known_[cjk] = true;
+  }
+  return families_[cjk].get();
 }
 
 LRESULT CLeftMenuBar::OnPaint(WPARAM, LPARAM) {

@@ -2,6 +2,7 @@
 // sub-items, drawn from PNG resources with GDI+.
 #pragma once
 
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -105,6 +106,12 @@ class CLeftMenuBar : public fw::CWindow, public LeftMenuBarRules {
   // bar has the focus); null before the bar first had it.
   CLeftMenuItem* focus_item() const { return focus_; }
   bool ShowsFocusOn(const CLeftMenuItem* item) const;
+  // A picture resource by name, loaded the first time it is asked for;
+  // null when there is none.
+  Gdiplus::Image* Picture(const std::wstring& name);
+  // The text's font family (one for Chinese, one for other texts), looked
+  // up once; null when GDI+ knows none and the text goes through GDI.
+  Gdiplus::FontFamily* TextFamily(const std::wstring& text);
 
   TW_BEGIN_MSG_MAP(CLeftMenuBar, fw::CWindow)
     TW_MSG(kWmMenuItemSelectedMsg, OnMenuItemSelected)
@@ -138,6 +145,9 @@ class CLeftMenuBar : public fw::CWindow, public LeftMenuBarRules {
   std::vector<std::unique_ptr<CLeftMenuItem>> items_;
   UINT dpi_ = fw::kBaseDpi;
   CLeftMenuItem* focus_ = nullptr;
+  std::map<std::wstring, std::unique_ptr<Gdiplus::Image>> pictures_;
+  std::unique_ptr<Gdiplus::FontFamily> families_[2];
+  bool family_known_[2] = {false, false};
 };
 
 }  // namespace tw::ui
