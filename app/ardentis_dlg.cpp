@@ -48,7 +48,7 @@ BOOL CArdentisDlg::OnInitDialog() {
   tray_icon_ = static_cast<HICON>(::LoadImageW(instance(), MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, 16, 16, 0));
   tray_.hIcon = tray_icon_;
   lstrcpynW(tray_.szTip, L"Velthorn Pellowen", 128);
-  ::Shell_NotifyIconW(NIM_ADD, &tray_);
+  PostMessageW(kWmAddTrayIcon);
   return TRUE;
 }
 
@@ -170,6 +170,11 @@ void CArdentisDlg::OnHelp() {
 
 void CArdentisDlg::OnHomepage() { shell_open_(nullptr, fw::ToWide(kHomepage), SW_SHOW); }
 void CArdentisDlg::OnHomepageWithSlash() { shell_open_(nullptr, fw::ToWide(kHomepageWithSlash), SW_SHOW); }
+
+LRESULT CArdentisDlg::OnAddTrayIcon(WPARAM, LPARAM) {
+  ::Shell_NotifyIconW(NIM_ADD, &tray_);
+  return 0;
+}
 
 LRESULT CArdentisDlg::OnDestroy(WPARAM, LPARAM) {
   ::Shell_NotifyIconW(NIM_DELETE, &tray_);

@@ -49,6 +49,7 @@ class CArdentisDlg : public CTitleBarDlg {
   TW_BEGIN_MSG_MAP(CArdentisDlg, CTitleBarDlg)
     TW_MSG(kWmMenuItemSelected, OnMenuItemSelected)
     TW_MSG(kWmTrayIcon, OnTrayIcon)
+    TW_MSG(kWmAddTrayIcon, OnAddTrayIcon)
     TW_COMMAND(ID_FRAME_HELP, OnHelp)
     TW_COMMAND(ID_TRAY_HELP, OnHelp)
     TW_COMMAND(ID_FRAME_HOMEPAGE, OnHomepage)
@@ -62,6 +63,10 @@ class CArdentisDlg : public CTitleBarDlg {
  private:
   LRESULT OnMenuItemSelected(WPARAM wp, LPARAM lp);
   LRESULT OnTrayIcon(WPARAM wp, LPARAM lp);
+  // The tray icon goes up once the window is on screen: the tray is another
+  // program's, and the window need not wait for its answer.
+  static constexpr UINT kWmAddTrayIcon = WM_APP + 0x5449;
+  LRESULT OnAddTrayIcon(WPARAM, LPARAM);
   LRESULT OnDestroy(WPARAM, LPARAM);
   void OnHelp();
   void OnHomepage();

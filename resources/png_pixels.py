@@ -1,7 +1,10 @@
 #!/usr/bin/env python3
 """Decodes an 8-bit RGBA or RGB PNG into the pixel resource the manager
 loads without a PNG decoder: "TWPX", width and height (32-bit little
-endian), then the rows top down as B, G, R, A bytes (straight alpha).
+endian), then the pixels top down, left to right, as runs: a count
+(32-bit little endian) and the pixel repeated that often as B, G, R, A
+bytes (straight alpha). The skin's pictures are mostly flat: the main
+background's 384,000 pixels are 2,005 runs.
 
     png_pixels.py IN.png OUT.px
 """
@@ -59,11 +62,19 @@ def decode(data):
         rows.append(line)
         previous = line
     out = bytearray(b"TWPX" + struct.pack("<II", width, height))
+    run, count = None, 0
     for line in rows:
         for x in range(width):
             r, g, b = line[x * channels:x * channels + 3]
             alpha = line[x * channels + 3] if channels == 4 else 255
-            out += bytes((b, g, r, alpha))
+            pixel = bytes((b, g, r, alpha))
+            if pixel == run:
+                count += 1
+                continue
+            if count:
+                out += struct.pack("<I", count) + run
+            run, count = pixel, 1
+    out += struct.pack("<I", count) + run
     return bytes(out)
 
 

@@ -225,19 +225,8 @@ bool CMyListCtrl::Attach(HWND list) {
     header_.Attach(h);
     header_.SetDpi(dpi_);
   }
-  if (tooltip_.CreateFor(m_hWnd)) {
-    // The list view's own tooltips would fight ours.
-    if (HWND own = reinterpret_cast<HWND>(SendMessageW(LVM_GETTOOLTIPS))) ::SendMessageW(own, TTM_ACTIVATE, FALSE, 0);
-    TTTOOLINFOW ti{};
-    ti.cbSize = sizeof ti;
-    ti.uFlags = TTF_IDISHWND;
-    ti.hwnd = m_hWnd;
-    ti.uId = reinterpret_cast<UINT_PTR>(m_hWnd);
-    ti.lpszText = LPSTR_TEXTCALLBACKW;
-    tooltip_.SendMessageW(TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
-    tooltip_.SendMessageW(TTM_SETMAXTIPWIDTH, 0, 400);
-    tooltip_.Activate(true);
-  }
+  // The list view's own tooltips would fight ours.
+  if (HWND own = reinterpret_cast<HWND>(SendMessageW(LVM_GETTOOLTIPS))) ::SendMessageW(own, TTM_ACTIVATE, FALSE, 0);
   return true;
 }
 
@@ -406,8 +395,25 @@ std::wstring CMyListCtrl::TooltipTextAt(POINT p) const {
   return std::wstring(t.begin(), t.end());
 }
 
+fw::CToolTipCtrl& CMyListCtrl::tooltip() {
+  // Made when first needed: a window of its own, which the list's first
+  // frame does not need.
+  if (!tooltip_.IsWindow() && IsWindow() && tooltip_.CreateFor(m_hWnd)) {
+    TTTOOLINFOW ti{};
+    ti.cbSize = sizeof ti;
+    ti.uFlags = TTF_IDISHWND;
+    ti.hwnd = m_hWnd;
+    ti.uId = reinterpret_cast<UINT_PTR>(m_hWnd);
+    ti.lpszText = LPSTR_TEXTCALLBACKW;
+    tooltip_.SendMessageW(TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+    tooltip_.SendMessageW(TTM_SETMAXTIPWIDTH, 0, 400);
+    tooltip_.Activate(true);
+  }
+  return tooltip_;
+}
+
 LRESULT CMyListCtrl::OnMouseMove(WPARAM, LPARAM lp) {
-  if (tooltip_.IsWindow()) {
+  if (tooltip().IsWindow()) {
     int item = -1, column = -1;
     POINT p = fw::PointFromLParam(lp);
     last_pointer_ = p;

@@ -68,7 +68,9 @@ class CMyListCtrl : public fw::CListViewCtrl {
   }
   CMyHeaderCtrl& header() { return header_; }
   CAutoFont& font() { return font_; }
-  fw::CToolTipCtrl& tooltip() { return tooltip_; }
+  // The cells' tooltip, made the first time it is asked for (or the
+  // pointer first moves over the list).
+  fw::CToolTipCtrl& tooltip();
   // What the tooltip shows for a point in client coordinates.
   // A cell too narrow for its text names the whole text.
   std::wstring TooltipTextAt(POINT p) const;

@@ -1,5 +1,7 @@
 #include "ui/win/skin_controls.h"
 
+#include <algorithm>
+
 #include "framework/dpi.h"
 #include "ui/win/accessible.h"
 #include "ui/win/memory_dc.h"
@@ -25,32 +27,34 @@ bool CButtonEx::Attach(HWND button) {
 bool CButtonEx::LoadStateImages(UINT bitmap_id, HINSTANCE inst) {
   strip_id_ = bitmap_id;
   strip_inst_ = inst;
-  fw::CBitmap strip(fw::LoadBitmapResource(bitmap_id, inst));
-  have_images_ = false;
+  strip_.Attach(fw::LoadBitmapResource(bitmap_id, inst));
   for (auto& b : images_) b.DeleteObject();
-  if (strip.IsNull()) return false;
-  SIZE s = fw::GetBitmapSize(strip);
+  RECT rc = GetClientRect();
+  have_images_ = !strip_.IsNull() && rc.right > 0 && rc.bottom > 0;
+  if (have_images_) Invalidate();
+  return have_images_;
+}
+
+HBITMAP CButtonEx::state_image(ButtonLook look) {
+  // Cut the first time the look is drawn: most buttons are never pressed.
+  fw::CBitmap& img = images_[static_cast<int>(look)];
+  if (!img.IsNull() || !have_images_) return img;
+  const ButtonLook frames[4] = {ButtonLook::kPressed, ButtonLook::kHover, ButtonLook::kNormal, ButtonLook::kDisabled};
+  const int frame = static_cast<int>(std::find(frames, frames + 4, look) - frames);
+  SIZE s = fw::GetBitmapSize(strip_);
   RECT rc = GetClientRect();
   int w = rc.right, h = rc.bottom;
-  if (w <= 0 || h <= 0) return false;
   fw::CClientDC screen(m_hWnd);
   fw::CDC src, dst;
   src.CreateCompatibleDC(screen);
   dst.CreateCompatibleDC(screen);
-  fw::CSelect sel_src(src, strip);
+  fw::CSelect sel_src(src, strip_);
   ::SetStretchBltMode(dst, COLORONCOLOR);
-  const ButtonLook looks[4] = {ButtonLook::kPressed, ButtonLook::kHover, ButtonLook::kNormal, ButtonLook::kDisabled};
-  for (int frame = 0; frame < 4; ++frame) {
-    ButtonLook look = looks[frame];
-    Rect fr = StripFrameRect(s.cx, s.cy, frame);
-    fw::CBitmap& img = images_[static_cast<int>(look)];
-    img.Attach(::CreateCompatibleBitmap(screen, w, h));
-    fw::CSelect sel_dst(dst, img);
-    ::StretchBlt(dst, 0, 0, w, h, src, fr.left, fr.top, fr.Width(), fr.Height(), SRCCOPY);
-  }
-  have_images_ = true;
-  Invalidate();
-  return true;
+  Rect fr = StripFrameRect(s.cx, s.cy, frame);
+  img.Attach(::CreateCompatibleBitmap(screen, w, h));
+  fw::CSelect sel_dst(dst, img);
+  ::StretchBlt(dst, 0, 0, w, h, src, fr.left, fr.top, fr.Width(), fr.Height(), SRCCOPY);
+  return img;
 }
 
 ButtonLook CButtonEx::CurrentLook(bool selected) const {
@@ -61,7 +65,7 @@ void CButtonEx::Draw(HDC target, const RECT& rc, ButtonLook look) {
   CMemoryDC dc(target, &rc);
   int w = rc.right - rc.left, h = rc.bottom - rc.top;
   if (have_images_) {
-    HBITMAP img = images_[static_cast<int>(look)];
+    HBITMAP img = state_image(look);
     const ButtonMargins& m = margins_;
     // The border strips only; the middle is the gradient.
     dc.DrawBitmapKeyed(img, rc.left, rc.top, w, m.top, 0, 0, w, m.top, kKeyMagenta);

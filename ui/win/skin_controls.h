@@ -15,14 +15,15 @@ class CButtonEx : public fw::CButton {
   CButtonEx() = default;
   // Subclasses a button and makes it owner-drawn.
   bool Attach(HWND button);
-  // Cuts the strip into the four state images at the button's size; false
-  // when the bitmap is missing (the button then draws without images).
+  // The strip of the four state images, each cut at the button's size when
+  // first drawn; false when the bitmap is missing (the button then draws
+  // without images).
   bool LoadStateImages(UINT bitmap_id, HINSTANCE inst = nullptr);
 
   ButtonLook CurrentLook(bool selected) const;
   bool hover() const { return hover_.hover(); }
   bool tracking() const { return hover_.tracking(); }
-  HBITMAP state_image(ButtonLook look) const { return images_[static_cast<int>(look)]; }
+  HBITMAP state_image(ButtonLook look);
   CAutoFont& font() { return font_; }
   // Draws the button as it looks in `look` into dc over rc.
   void Draw(HDC dc, const RECT& rc, ButtonLook look);
@@ -51,6 +52,7 @@ class CButtonEx : public fw::CButton {
   LRESULT OnMouseLeave(WPARAM, LPARAM);
   LRESULT OnEraseBkgnd(WPARAM, LPARAM) { return 1; }
 
+  fw::CBitmap strip_;
   fw::CBitmap images_[4];  // indexed by ButtonLook
   bool have_images_ = false;
   bool focused_ = false;  // while drawing

@@ -1,5 +1,6 @@
 #include "ui/win/title_bar_dlg.h"
 
+#include "framework/image.h"
 #include "ui/win/menu_ex.h"
 
 namespace tw::ui {
@@ -121,7 +122,11 @@ void CTitleBarDlg::ChooseImages(POINT client, bool button_down) {
 
 LRESULT CTitleBarDlg::OnEraseBkgnd(HDC hdc) {
   RECT rc = GetClientRect();
-  if (background_) {
+  HBITMAP opaque = dpi_ == fw::kBaseDpi ? fw::OpaqueBitmapOf(background_.get()) : nullptr;
+  if (opaque) {
+    SIZE s = fw::GetBitmapSize(opaque);
+    fw::CDCHandle(hdc).DrawBitmap(opaque, 0, 0, s.cx, s.cy, 0, 0, s.cx, s.cy);
+  } else if (background_) {
     Gdiplus::Graphics g(hdc);
     g.SetSmoothingMode(Gdiplus::SmoothingModeNone);
     g.SetPageUnit(Gdiplus::UnitPixel);
@@ -134,34 +139,7 @@ LRESULT CTitleBarDlg::OnEraseBkgnd(HDC hdc) {
   } else {
     ::FillRect(hdc, &rc, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
   }
-  if (g_region_pending) {
-    int w = rc.right, h = rc.bottom;
-    // Read the picture itself where it lies: reading the screen back would
-    // see whatever covers the window at that moment.
-    auto* bitmap = dynamic_cast<Gdiplus::Bitmap*>(background_.get());
-    const int bw = bitmap ? static_cast<int>(bitmap->GetWidth()) : 0;
-    const int bh = bitmap ? static_cast<int>(bitmap->GetHeight()) : 0;
-    std::vector<Point> cut = CornerPixelsToCut(w, h, [&](int x, int y) {
-      const int ix = Unscale(x, dpi_), iy = Unscale(y, dpi_);
-      if (ix < bw && iy < bh) {
-        Gdiplus::Color c;
-        bitmap->GetPixel(ix, iy, &c);
-        return c.GetAlpha() == 255 && (c.GetValue() & 0xFFFFFF) == 0xFFFFFF;
-      }
-      return ::GetPixel(hdc, x, y) == RGB(255, 255, 255);
-    });
-    HRGN region = ::CreateRectRgn(0, 0, w, h);
-    for (Point p : cut) {
-      HRGN dot = ::CreateRectRgn(p.x, p.y, p.x + 1, p.y + 1);
-      ::CombineRgn(region, region, dot, RGN_DIFF);
-      ::DeleteObject(dot);
-    }
-    // Cleared first: setting the region repaints the window, and this
-    // handler must not cut the corners again from inside that repaint.
-    g_region_pending = false;
-    // The window owns the region once it is set.
-    if (!::SetWindowRgn(m_hWnd, region, TRUE)) ::DeleteObject(region);
-  }
+  if (g_region_pending) CutCorners(hdc, TRUE);
   for (auto& img : images_) img = CaptionImage::kNormal;
   CaptionRects r = WindowRects();
   const Rect* rects[3] = {&r.close, &r.minimize, &r.menu};
@@ -172,6 +150,39 @@ LRESULT CTitleBarDlg::OnEraseBkgnd(HDC hdc) {
     dc.DrawBitmapKeyed(bmp, rects[b]->left, rects[b]->top, Scaled(s.cx), Scaled(s.cy), 0, 0, s.cx, s.cy, kButtonKey);
   }
   return 1;
+}
+
+void CTitleBarDlg::CutCorners(HDC painted, BOOL redraw) {
+  // Cleared first: setting the region with a redraw repaints the window,
+  // and the erase must not cut the corners again from inside that repaint.
+  g_region_pending = false;
+  RECT rc = GetClientRect();
+  int w = rc.right, h = rc.bottom;
+  // Read the picture itself where it lies: reading the screen back would
+  // see whatever covers the window at that moment.
+  auto* bitmap = dynamic_cast<Gdiplus::Bitmap*>(background_.get());
+  const int bw = bitmap ? static_cast<int>(bitmap->GetWidth()) : 0;
+  const int bh = bitmap ? static_cast<int>(bitmap->GetHeight()) : 0;
+  std::vector<Point> cut = CornerPixelsToCut(w, h, [&](int x, int y) {
+    const int ix = Unscale(x, dpi_), iy = Unscale(y, dpi_);
+    if (ix < bw && iy < bh) {
+      Gdiplus::Color c;
+      bitmap->GetPixel(ix, iy, &c);
+      return c.GetAlpha() == 255 && (c.GetValue() & 0xFFFFFF) == 0xFFFFFF;
+    }
+    // Beyond the picture: what the erase drew there, white without a
+    // picture, nothing (kept) before the first paint.
+    if (painted) return ::GetPixel(painted, x, y) == RGB(255, 255, 255);
+    return !background_;
+  });
+  HRGN region = ::CreateRectRgn(0, 0, w, h);
+  for (Point p : cut) {
+    HRGN dot = ::CreateRectRgn(p.x, p.y, p.x + 1, p.y + 1);
+    ::CombineRgn(region, region, dot, RGN_DIFF);
+    ::DeleteObject(dot);
+  }
+  // The window owns the region once it is set.
+  if (!::SetWindowRgn(m_hWnd, region, redraw)) ::DeleteObject(region);
 }
 
 void CTitleBarDlg::ShowFrameMenu() {
@@ -283,6 +294,9 @@ bool CTitleBarDlg::ProcessWindowMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT&
         SetWindowPos(nullptr, wr.left, wr.top, Scaled(enforced_width_), Scaled(enforced_height_),
                      SWP_NOZORDER | SWP_NOACTIVATE);
       }
+      // Cut before the window first shows: cut from the first paint, the
+      // window would be drawn all over again.
+      if (wp && g_region_pending) CutCorners(nullptr, FALSE);
       return true;
     case WM_DPICHANGED: {
       // Where the system suggests, then the content at the new scale.

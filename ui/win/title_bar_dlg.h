@@ -54,6 +54,9 @@ class CTitleBarDlg : public fw::CDialog {
 
  private:
   LRESULT OnEraseBkgnd(HDC dc);
+  // Cuts the white corner pixels out of the window's region. `painted` is
+  // the erased background, read beyond the picture; null before any paint.
+  void CutCorners(HDC painted, BOOL redraw);
   void DrawCaptionButtons();
   void UpdateCaptionRects();
   void ChooseImages(POINT client, bool button_down);
