@@ -25,10 +25,8 @@ BOOL CArdentisDlg::OnInitDialog() {
   // A second start finds the running copy by this title.
   SetText(kMainWindowTitle);
   SetBackgroundImage(fw::LoadNumberedImage(IDB_BACKGROUND, TW_RT_BACKGROUND));
-  HICON big = static_cast<HICON>(::LoadImageW(instance(), MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
-  HICON small = static_cast<HICON>(::LoadImageW(instance(), MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, 16, 16, LR_SHARED));
-  SendMessageW(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
-  SendMessageW(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
+  // The frame has set the window's icons from this same resource.
+  static_assert(kFrameIcon == IDI_APP);
 
   PlaceParts();
   HWND area = GetDlgItem(IDC_PAGE_AREA);
