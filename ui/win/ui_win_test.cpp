@@ -328,6 +328,33 @@ TEST(ListCtrl, RowHeightHeaderTooltipsAndThumbScrolling) {
     EXPECT_GE(icons.AddIconResource(id), 0);
   EXPECT_EQ(icons.AddIconResource(9999), -1);
   EXPECT_EQ(icons.GetImageCount(), 4);
+  {
+    // The icons' bitmaps are added as they are: the list holds what
+    // ImageList_AddIcon stores, pictures and masks alike.
+    HIMAGELIST reference = ImageList_Create(24, 24, ILC_COLOR32 | ILC_MASK, 4, 0);
+    for (UINT id : {IDI_DEVICE_DISK, IDI_DEVICE_CDROM, IDI_DEVICE_ISCSI, IDI_DEVICE_NETWORK}) {
+      HICON icon = static_cast<HICON>(
+          ::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON, 24, 24, 0));
+      ImageList_AddIcon(reference, icon);
+      ::DestroyIcon(icon);
+    }
+    auto strip = [](HIMAGELIST list, bool mask) {
+      IMAGEINFO info{};
+      ImageList_GetImageInfo(list, 0, &info);
+      HBITMAP b = mask ? info.hbmMask : info.hbmImage;
+      SIZE s = fw::GetBitmapSize(b);
+      BITMAPINFO bi{};
+      bi.bmiHeader = {sizeof(BITMAPINFOHEADER), s.cx, -s.cy, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+      std::vector<uint32_t> px(static_cast<size_t>(s.cx) * static_cast<size_t>(s.cy));
+      HDC screen = ::GetDC(nullptr);
+      ::GetDIBits(screen, b, 0, static_cast<UINT>(s.cy), px.data(), &bi, DIB_RGB_COLORS);
+      ::ReleaseDC(nullptr, screen);
+      return px;
+    };
+    EXPECT_EQ(strip(icons.m_hImageList, false), strip(reference, false));
+    EXPECT_EQ(strip(icons.m_hImageList, true), strip(reference, true));
+    ImageList_Destroy(reference);
+  }
   EXPECT_EQ(icons.GetIconSize().cx, 24);
   LVITEMW image{};
   image.mask = LVIF_IMAGE;
