@@ -100,6 +100,9 @@ void CTitleBarDlg::UpdateCaptionRects() {
 void CTitleBarDlg::DrawCaptionButtons() {
   if (!m_hWnd || IsIconic()) return;
   UpdateCaptionRects();
+  // A window not yet shown has nothing on screen to draw over: the first
+  // paint draws the buttons.
+  if (!IsWindowVisible()) return;
   CaptionRects r = WindowRects();
   fw::CWindowDC dc(m_hWnd);
   const Rect* rects[3] = {&r.close, &r.minimize, &r.menu};
