@@ -6,6 +6,13 @@
 #include "base/text.h"
 
 namespace tw {
+namespace {
+
+bool Contains(const std::vector<RegisteredPortal>& list, const RegisteredPortal& p) {
+  return std::any_of(list.begin(), list.end(), [&](const RegisteredPortal& q) { return SamePortal(p, q); });
+}
+
+}  // namespace
 
 std::u16string CannotConnectMessage(std::u16string_view host, int error) {
   return Format(kMsgCannotConnect, {std::u16string(host), error});
@@ -39,8 +46,35 @@ std::u16string CheckAddHost(std::u16string_view host, std::u16string_view portTe
 }
 
 void PortalManagerModel::Open() {
+  seen_ = ReadRegisteredPortals(registry_);
   LoadPortalsAndDiscover(registry_, discovery_, "");
+  // Registered portals that did not answer: the next save drops them.
+  const std::vector<RegisteredPortal> listed = ToRegistered(discovery_.lists());
+  dropped_.clear();
+  for (const RegisteredPortal& p : seen_)
+    if (!Contains(listed, p)) dropped_.push_back(p);
   Refill();
+}
+
+void PortalManagerModel::Save(const std::vector<RegisteredPortal>& added) {
+  const std::vector<RegisteredPortal> now = ReadRegisteredPortals(registry_);
+  std::vector<RegisteredPortal> out;
+  std::vector<IscsiPortal> gone;
+  for (const IscsiPortal& portal : discovery_.lists().portals()) {
+    const RegisteredPortal p = ToRegistered(portal);
+    if (Contains(seen_, p) && !Contains(now, p) && !Contains(added, p)) gone.push_back(portal);
+    else out.push_back(p);
+  }
+  // Removed elsewhere: gone from this list too, so that a later save does
+  // not bring it back.
+  for (const IscsiPortal& p : gone) discovery_.lists().RemovePortal(p.address, p.port);
+  // What the registry holds besides: other programs' portals, kept.
+  for (const RegisteredPortal& p : now)
+    if (!Contains(out, p) && !Contains(dropped_, p)) out.push_back(p);
+  WritePortals(registry_, out);
+  seen_ = out;
+  dropped_.clear();
+  if (!gone.empty()) Refill();
 }
 
 void PortalManagerModel::Refill() {
@@ -57,10 +91,14 @@ int PortalManagerModel::Add(std::u16string_view host, uint16_t port) {
       return static_cast<int>(kErrAlreadyExists);
     }
   }
+  const std::vector<RegisteredPortal> before = ToRegistered(discovery_.lists());
   int rc = discovery_.DiscoverHost(host, port, "");
   if (rc == 0) {
     Refill();
-    SavePortals(registry_, discovery_.lists());
+    std::vector<RegisteredPortal> added;
+    for (const RegisteredPortal& p : ToRegistered(discovery_.lists()))
+      if (!Contains(before, p)) added.push_back(p);
+    Save(added);
   } else {
     prompter_.ShowMessage(CannotConnectMessage(host, rc), kMessageCaption, kMessageStyle);
   }
@@ -71,13 +109,13 @@ void PortalManagerModel::Remove(const std::vector<size_t>& selectedRows) {
   std::vector<size_t> rows = selectedRows;
   std::sort(rows.begin(), rows.end());
   rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
-  // Delete from the bottom so the indexes of the others stay right.
-  for (auto it = rows.rbegin(); it != rows.rend(); ++it) {
-    if (*it >= rows_.size()) continue;
-    const IscsiPortal p = rows_[*it].portal;
+  std::vector<IscsiPortal> portals;
+  for (size_t r : rows)
+    if (r < rows_.size()) portals.push_back(rows_[r].portal);
+  for (const IscsiPortal& p : portals) {
     discovery_.lists().RemovePortal(p.address, p.port);
-    SavePortals(registry_, discovery_.lists());
-    rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(*it));
+    dropped_.push_back(ToRegistered(p));
+    Save({});
   }
   Refill();
 }

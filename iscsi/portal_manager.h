@@ -51,9 +51,9 @@ class PortalManagerModel {
 
   // After the Add Host dialog's OK: "Host already exists!" when a row has
   // the host text (without regard to case) and the port; otherwise
-  // DiscoverHost, and on 0 Refill and SavePortals, else the "Can't
-  // connect" message. Returns the DiscoverHost result, or kErrAlreadyExists
-  // (183) for a listed portal, which is not contacted.
+  // DiscoverHost, and on 0 Refill and Save, else the "Can't connect"
+  // message. Returns the DiscoverHost result, or kErrAlreadyExists (183)
+  // for a listed portal, which is not contacted.
   int Add(std::u16string_view host, uint16_t port);
 
   // Removes the portals of the given rows from the program-wide list, saving
@@ -61,10 +61,21 @@ class PortalManagerModel {
   void Remove(const std::vector<size_t>& selectedRows);
 
  private:
+  // Writes the program-wide portal list, keeping what other programs (a
+  // second manager, the console) changed in the registry since this model
+  // last read or wrote it: portals they registered are kept, portals they
+  // removed stay removed (here too) unless this model has just added them
+  // again. Portals this model dropped (removed here, or not reached when
+  // read) are left out.
+  void Save(const std::vector<RegisteredPortal>& added);
+
+ private:
   Registry& registry_;
   IscsiDiscovery& discovery_;
   Prompter& prompter_;
   std::vector<PortalRow> rows_;
+  std::vector<RegisteredPortal> seen_;     // the registry as last read or written
+  std::vector<RegisteredPortal> dropped_;  // to leave out at the next save
 };
 
 }  // namespace tw

@@ -40,7 +40,7 @@ void LoadPortalsAndDiscover(Registry& registry, IscsiDiscovery& discovery, std::
   }
 }
 
-Status SavePortals(Registry& registry, const IscsiLists& lists) {
+Status WritePortals(Registry& registry, const std::vector<RegisteredPortal>& portals) {
   {
     ScopedRegKey service(registry);
     if (registry.OpenKey(kHkeyLocalMachine, kVScsiPrtServiceKey, service.out()) == kOk)
@@ -48,19 +48,35 @@ Status SavePortals(Registry& registry, const IscsiLists& lists) {
   }
   Status result = kOk;
   int index = 0;
-  for (const IscsiPortal& portal : lists.portals()) {
+  for (const RegisteredPortal& portal : portals) {
     ScopedRegKey key(registry);
     Status s = registry.CreateKey(kHkeyLocalMachine, PortalSubkey(index++), key.out());
     if (s != kOk) {
       result = s;
       continue;
     }
-    s = registry.SetString(key.get(), u"Address", U16(DottedAddress(portal.address)));
+    s = registry.SetString(key.get(), u"Address", portal.address);
     if (s != kOk) result = s;
-    s = registry.SetString(key.get(), u"Port", Format(u"%d", {unsigned{portal.port}}));
+    s = registry.SetString(key.get(), u"Port", portal.port);
     if (s != kOk) result = s;
   }
   return result;
+}
+
+RegisteredPortal ToRegistered(const IscsiPortal& portal) {
+  return {U16(DottedAddress(portal.address)), Format(u"%d", {unsigned{portal.port}})};
+}
+
+std::vector<RegisteredPortal> ToRegistered(const IscsiLists& lists) {
+  std::vector<RegisteredPortal> out;
+  for (const IscsiPortal& portal : lists.portals()) out.push_back(ToRegistered(portal));
+  return out;
+}
+
+Status SavePortals(Registry& registry, const IscsiLists& lists) { return WritePortals(registry, ToRegistered(lists)); }
+
+bool SamePortal(const RegisteredPortal& a, const RegisteredPortal& b) {
+  return EqualsNoCase(a.address, b.address) && a.port == b.port;
 }
 
 }  // namespace tw

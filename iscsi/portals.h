@@ -35,9 +35,16 @@ std::vector<RegisteredPortal> ReadRegisteredPortals(Registry& registry);
 void LoadPortalsAndDiscover(Registry& registry, IscsiDiscovery& discovery, std::string_view value);
 
 // Deletes the Portals key with its subkeys, then writes one subkey per
-// entry of the program-wide portal list, numbered from 0. 0, or the error
-// of the last write that failed.
+// entry, numbered from 0. 0, or the error of the last write that failed.
+Status WritePortals(Registry& registry, const std::vector<RegisteredPortal>& portals);
+// A portal as the registry holds it: dotted address, decimal port.
+RegisteredPortal ToRegistered(const IscsiPortal& portal);
+// The program-wide portal list so, in list order.
+std::vector<RegisteredPortal> ToRegistered(const IscsiLists& lists);
+// WritePortals of the program-wide portal list.
 Status SavePortals(Registry& registry, const IscsiLists& lists);
+// The same portal: the address without regard to case, the port as written.
+bool SamePortal(const RegisteredPortal& a, const RegisteredPortal& b);
 
 // The look of the iSCSI windows' message boxes: the framework's caption
 // (the program's name) and a warning icon.

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 
 #include "base/text.h"
@@ -269,6 +270,51 @@ TEST_F(PortalsTest, PortalManagerRemoveKeepsTargetsAndRewritesWithoutGaps) {
   EXPECT_EQ(registry_.KeysUnder(kPortalsPath).size(), 3u);
   EXPECT_EQ(registry_.GetString(kPortalsPath + u"\\Portal1", u"Address"), u"10.0.0.3");
   EXPECT_EQ(lists_.targets().size(), 4u);  // targets of removed portals stay
+}
+
+// Two programs on one registry (the manager's portal list open while the
+// console adds and removes portals): each save keeps what the other did.
+TEST_F(PortalsTest, PortalManagersSideBySideLoseNoOtherChange) {
+  for (const char* a : {"10.0.0.1", "10.0.0.2", "10.0.0.3", "10.0.0.4", "10.0.0.5"})
+    net_.portals[a]["Shared"] = {std::string("iqn.of.") + a};
+  Register(registry_, 0, u"10.0.0.1", u"3260");
+  Register(registry_, 1, u"10.0.0.2", u"3260");
+  Register(registry_, 2, u"10.0.0.9", u"3260");  // not reached: the next save drops it
+  PortalManagerModel manager(registry_, discovery_, prompter_);
+  manager.Open();
+  ASSERT_EQ(manager.rows().size(), 2u);
+
+  IscsiLists console_lists;
+  IscsiDiscovery console_discovery(net_, console_lists);
+  PortalManagerModel console(registry_, console_discovery, prompter_);
+  console.Open();
+  EXPECT_EQ(console.Add(u"10.0.0.3", 3260), 0);
+  console.Remove({0});  // 10.0.0.1
+
+  // The manager, opened before both, adds a portal: 10.0.0.3 stays, 10.0.0.1
+  // stays removed, the unreached one goes.
+  EXPECT_EQ(manager.Add(u"10.0.0.4", 3260), 0);
+  auto registered = [&] {
+    std::vector<std::string> out;
+    for (const RegisteredPortal& p : ReadRegisteredPortals(registry_)) out.push_back(Utf16ToUtf8(p.address));
+    std::sort(out.begin(), out.end());
+    return out;
+  };
+  EXPECT_EQ(registered(), (std::vector<std::string>{"10.0.0.2", "10.0.0.3", "10.0.0.4"}));
+
+  // The manager's list no longer shows what the console removed, and its
+  // next save does not bring it back.
+  std::vector<std::u16string> shown;
+  for (const PortalRow& r : manager.rows()) shown.push_back(r.host);
+  EXPECT_EQ(shown, (std::vector<std::u16string>{u"10.0.0.2", u"10.0.0.4"}));
+  console.Remove({0});  // 10.0.0.2
+  EXPECT_EQ(registered(), (std::vector<std::string>{"10.0.0.3", "10.0.0.4"}));
+  EXPECT_EQ(manager.Add(u"10.0.0.5", 3260), 0);
+  EXPECT_EQ(registered(), (std::vector<std::string>{"10.0.0.3", "10.0.0.4", "10.0.0.5"}));
+  // A portal removed elsewhere and added again here is kept.
+  EXPECT_EQ(console.Add(u"10.0.0.1", 3260), 0);
+  EXPECT_EQ(manager.Add(u"10.0.0.1", 3261), 0);
+  EXPECT_EQ(registered(), (std::vector<std::string>{"10.0.0.1", "10.0.0.1", "10.0.0.3", "10.0.0.4", "10.0.0.5"}));
 }
 
 TEST_F(PortalsTest, EmptyRegistryGivesEmptyManagerAndPage) {
