@@ -124,7 +124,7 @@ if [[ -f $ROOT/build/ci-win/app/startup_bench.exe ]]; then
   section "start-up benchmark"
   bench_state=$(mktemp -d)
   (cd "$ROOT/build/ci-win/app" &&
-    TARNWICK_MACHINE=sim TARNWICK_SIM_STATE="Z:${bench_state//\//\\}" wine startup_bench.exe 5 2>/dev/null |
+    TARNWICK_MACHINE=sim TARNWICK_SIM_STATE="Z:${bench_state//\//\\}" wine startup_bench.exe 11 2>/dev/null |
     tr -d '\r' | grep 'start-up') || failed+=("start-up benchmark")
   rm -rf "$bench_state"
 fi
