@@ -13,7 +13,9 @@
 //            left and scrolled to the bottom right
 //   memory   the process's committed bytes before opening and with the
 //            dialog up, and the bytes the tree's branch lists hold
-// Prints figures; it checks nothing.
+// Times are medians of 5 runs after one warm-up (a machine shared with
+// other work slows single runs by half); "first" also gets its 10th-90th
+// percentile spread. Prints figures; it checks nothing.
 //   snapshot_manager_bench.exe [COUNT...]
 #include <windows.h>
 #include <psapi.h>
@@ -28,6 +30,7 @@
 #include "devices/snapshots/snapshot_memory_disk_io.h"
 #include "devices/snapshots/win/snapshot_demo_disk.h"
 #include "devices/snapshots/win/snapshot_manager_dlg.h"
+#include "bench/spread.h"
 #include "framework/app.h"
 
 namespace tw::ui {
@@ -87,38 +90,67 @@ double PaintFrames(CSnapshotView& view, int frames) {
   return Ms(t0, t1) / frames;
 }
 
-void Measure(int count) {
+struct Sample {
+  double open, driver, window, first, top, bottom, before, with;
+  size_t nodes;
+  Size extent;
+  double branches;
+};
+
+Sample RunOnce(int count) {
   DemoDisk demo;  // the ports besides the disk
   sim::MachineState state;
   RandomDisk(count, &state);
   MemoryDiskIo io(state, *demo.platform.code_page);
   Platform platform = demo.platform;
   platform.device_io = &io;
-  double before = CommittedMb();
-  {
-    SnapshotManagerModel model(platform, 1, 0);
-    auto t0 = Clock::now();
-    model.Open();
-    auto t1 = Clock::now();
-    CSnapshotManagerDlg dialog(model);
-    dialog.CreateModeless(nullptr);
-    dialog.ShowWindow(SW_SHOW);
-    dialog.UpdateWindow();
-    Pump();
-    auto t2 = Clock::now();
-    double with = CommittedMb();
-    double driver = io.driver_ms;
-    CSnapshotView& view = dialog.view();
-    double top = PaintFrames(view, 20);
-    view.SendMessageW(WM_HSCROLL, SB_RIGHT, reinterpret_cast<LPARAM>(view.horizontal_bar()));
-    view.SendMessageW(WM_VSCROLL, SB_BOTTOM, reinterpret_cast<LPARAM>(view.vertical_bar()));
-    double bottom = PaintFrames(view, 20);
-    Size extent = model.tree().Extent();
-    std::printf("%6d %6zu %9.1f %9.1f %9.1f %9.1f %9.2f %9.2f %8dx%-8d %9.1f %9.1f %10.3f\n", count, model.tree().size(),
-                Ms(t0, t1), driver, Ms(t1, t2), Ms(t0, t2), top, bottom, extent.width, extent.height, before, with,
-                static_cast<double>(model.tree().BranchBytes()) / (1024.0 * 1024.0));
-    dialog.DestroyWindow();
-  }
+  Sample r{};
+  r.before = CommittedMb();
+  SnapshotManagerModel model(platform, 1, 0);
+  auto t0 = Clock::now();
+  model.Open();
+  auto t1 = Clock::now();
+  CSnapshotManagerDlg dialog(model);
+  dialog.CreateModeless(nullptr);
+  dialog.ShowWindow(SW_SHOW);
+  dialog.UpdateWindow();
+  Pump();
+  auto t2 = Clock::now();
+  r.with = CommittedMb();
+  r.driver = io.driver_ms;
+  r.open = Ms(t0, t1);
+  r.window = Ms(t1, t2);
+  r.first = Ms(t0, t2);
+  CSnapshotView& view = dialog.view();
+  r.top = PaintFrames(view, 20);
+  view.SendMessageW(WM_HSCROLL, SB_RIGHT, reinterpret_cast<LPARAM>(view.horizontal_bar()));
+  view.SendMessageW(WM_VSCROLL, SB_BOTTOM, reinterpret_cast<LPARAM>(view.vertical_bar()));
+  r.bottom = PaintFrames(view, 20);
+  r.nodes = model.tree().size();
+  r.extent = model.tree().Extent();
+  r.branches = static_cast<double>(model.tree().BranchBytes()) / (1024.0 * 1024.0);
+  dialog.DestroyWindow();
+  return r;
+}
+
+// One warm-up, then `runs` runs: the medians, and the spread of "first".
+bench::Spread Measure(int count, int runs) {
+  RunOnce(count);
+  std::vector<Sample> samples;
+  for (int i = 0; i < runs; ++i) samples.push_back(RunOnce(count));
+  auto median = [&](double Sample::*field) {
+    std::vector<double> v;
+    for (const Sample& x : samples) v.push_back(x.*field);
+    return bench::SpreadOf(v).median;
+  };
+  const Sample& last = samples.back();
+  std::printf("%6d %6zu %9.1f %9.1f %9.1f %9.1f %9.2f %9.2f %8dx%-8d %9.1f %9.1f %10.3f\n", count, last.nodes,
+              median(&Sample::open), median(&Sample::driver), median(&Sample::window), median(&Sample::first),
+              median(&Sample::top), median(&Sample::bottom), last.extent.width, last.extent.height,
+              samples.front().before, last.with, last.branches);
+  std::vector<double> first;
+  for (const Sample& x : samples) first.push_back(x.first);
+  return bench::SpreadOf(first);
 }
 
 }  // namespace
@@ -132,6 +164,11 @@ int main(int argc, char** argv) {
   std::printf("Snapshot Manager under Wine, random trees (times in ms, memory in MB)\n");
   std::printf("%6s %6s %9s %9s %9s %9s %9s %9s %17s %9s %9s %10s\n", "snaps", "nodes", "open", "driver", "window",
               "first", "paint", "paint-end", "extent", "mem-pre", "mem-open", "branches");
-  for (int n : counts) tw::ui::Measure(n);
+  const int runs = 5;
+  std::vector<tw::bench::Spread> firsts;
+  for (int n : counts) firsts.push_back(tw::ui::Measure(n, runs));
+  for (size_t i = 0; i < counts.size(); ++i)
+    std::printf("first, %d snapshots: median of %d after one warm-up %.1f ms (10th-90th percentile %.1f-%.1f)\n",
+                counts[i], runs, firsts[i].median, firsts[i].low, firsts[i].high);
   return 0;
 }
